@@ -1,0 +1,24 @@
+#pragma once
+
+// The page's DES and MAC methods: hex text in, 16 hex characters out.
+
+#include <cstdint>
+#include <string>
+
+namespace kestrova {
+
+// Argument and length result codes shared by the operations that check what a
+// page passes.
+inline constexpr std::int32_t kNumberOutOfRange = 0x1001;
+inline constexpr std::int32_t kTextLengthWrong = 0x1002;
+inline constexpr std::int32_t kTextAbsent = 0x1003;
+
+// A null pointer stands for an absent text. outText is replaced only on
+// success.
+std::int32_t DesOperation(std::int32_t opflag, std::int32_t keyLen, const char* keyVal,
+                          const char* inData, std::string& outText);
+
+std::int32_t MacOperation(std::int32_t keyLen, const char* keyVal, const char* icv,
+                          std::int32_t inLen, const char* inData, std::string& outText);
+
+}  // namespace kestrova
