@@ -1,0 +1,7 @@
+#include "platform/user_interface.h"
+
+namespace kestrova::platform {
+
+UserInterface::~UserInterface() = default;
+
+}  // namespace kestrova::platform

@@ -1,0 +1,26 @@
+#pragma once
+
+// What the control shows to the user. Texts are the control's own strings:
+// code page 950 bytes, converted only by the implementation that draws them.
+
+#include <string_view>
+
+namespace kestrova::platform {
+
+enum class MessageBoxIcon { Warning };
+
+class UserInterface {
+  public:
+    virtual ~UserInterface();
+
+    // Modal: returns once the user has dismissed the box.
+    virtual void ShowMessageBox(std::string_view text, std::string_view caption,
+                                MessageBoxIcon icon) = 0;
+
+  protected:
+    UserInterface() = default;
+    UserInterface(const UserInterface&) = default;
+    UserInterface& operator=(const UserInterface&) = default;
+};
+
+}  // namespace kestrova::platform
