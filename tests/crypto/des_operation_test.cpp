@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "crypto/des_engine.h"
+#include "crypto/des_mac_operations.h"
+#include "tests/crypto/test_bytes.h"
+
+namespace kestrova {
+namespace {
+
+using test::Bytes;
+using test::FromHex;
+using test::ToHex;
+
+const std::string kPrevious = "PREVIOUS RESULT";
+
+const char* const kKey8 = "133457799BBCDFF1";
+const char* const kKey16 = "0123456789ABCDEFFEDCBA9876543210";
+const char* const kKey24 = "0123456789ABCDEF23456789ABCDEF01456789ABCDEF0123";
+const char* const kBlock = "0123456789ABCDEF";
+
+struct Call {
+    std::int32_t opflag;
+    std::int32_t keyLen;
+    const char* keyVal;
+    const char* inData;
+};
+
+std::int32_t Invoke(const Call& call, std::string& out) {
+    return DesOperation(call.opflag, call.keyLen, call.keyVal, call.inData, out);
+}
+
+TEST(DesOperation, EncryptsTheBlockWithTheStandardsCipher) {
+    std::string out;
+    ASSERT_EQ(DesOperation(0, 8, kKey8, kBlock, out), 0);
+    EXPECT_EQ(out, "85E813540F0AB405");
+    ASSERT_EQ(DesOperation(1, 8, kKey8, "85e813540f0ab405", out), 0);
+    EXPECT_EQ(out, kBlock);
+}
+
+TEST(DesOperation, KeyLengthSelectsTheKeyType) {
+    struct Case {
+        std::int32_t keyLen;
+        const char* key;
+        std::int32_t keyType;
+    };
+    for (const Case c : {Case{8, kKey8, kKeyTypeSingle}, Case{16, kKey16, kKeyTypeTwoKey},
+                         Case{24, kKey24, kKeyTypeThreeKey}}) {
+        const Bytes key = FromHex(c.key);
+        const Bytes block = FromHex(kBlock);
+        Bytes expected(8);
+        ASSERT_EQ(CipherEncrypt(key.data(), 8, block.data(), expected.data(), c.keyType, kModeEcb,
+                                nullptr),
+                  0);
+        std::string out;
+        ASSERT_EQ(DesOperation(0, c.keyLen, c.key, kBlock, out), 0);
+        EXPECT_EQ(out, ToHex(expected)) << c.keyLen;
+    }
+}
+
+TEST(DesOperation, DecryptionGivesBackTheBlockInUppercaseForEveryKeyLength) {
+    const char* const lowerBlock = "a1b2c3d4e5f60718";
+    for (const auto& [keyLen, key] : {std::pair{8, kKey8}, {16, kKey16}, {24, kKey24}}) {
+        std::string encrypted;
+        ASSERT_EQ(DesOperation(0, keyLen, key, lowerBlock, encrypted), 0);
+        EXPECT_NE(encrypted, "A1B2C3D4E5F60718");
+        std::string decrypted;
+        ASSERT_EQ(DesOperation(1, keyLen, key, encrypted.c_str(), decrypted), 0);
+        EXPECT_EQ(decrypted, "A1B2C3D4E5F60718") << keyLen;
+    }
+}
+
+TEST(DesOperation, TwoKeyWithEqualHalvesIsSingleDes) {
+    std::string single;
+    std::string doubled;
+    ASSERT_EQ(DesOperation(0, 8, kKey8, kBlock, single), 0);
+    ASSERT_EQ(DesOperation(0, 16, (std::string(kKey8) + kKey8).c_str(), kBlock, doubled), 0);
+    EXPECT_EQ(doubled, single);
+}
+
+TEST(DesOperation, KeyCaseAndLettersBeyondFFollowTheHexRules) {
+    std::string upper;
+    std::string lower;
+    ASSERT_EQ(DesOperation(0, 16, kKey16, kBlock, upper), 0);
+    ASSERT_EQ(DesOperation(0, 16, "0123456789abcdeffedcba9876543210", kBlock, lower), 0);
+    EXPECT_EQ(lower, upper);
+
+    // G decodes like 0 and Z like 3.
+    std::string plain;
+    std::string letters;
+    ASSERT_EQ(DesOperation(0, 8, "0303030303030303", kBlock, plain), 0);
+    ASSERT_EQ(DesOperation(0, 8, "GZgzGZgzGZgzGZgz", kBlock, letters), 0);
+    EXPECT_EQ(letters, plain);
+}
+
+TEST(DesOperation, OneCharacterTooManyInTheKeyIsIgnored) {
+    std::string exact;
+    std::string longer;
+    ASSERT_EQ(DesOperation(0, 8, kKey8, kBlock, exact), 0);
+    // The 17th character is never decoded, so even a non-hex one passes.
+    ASSERT_EQ(DesOperation(0, 8, "133457799BBCDFF1-", kBlock, longer), 0);
+    EXPECT_EQ(longer, exact);
+}
+
+TEST(DesOperation, ChecksArgumentsInOrder) {
+    struct Case {
+        Call call;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        // Opflag first, even when everything else is wrong too.
+        {{2, 12, nullptr, nullptr}, 4097},
+        {{-1, 8, kKey8, kBlock}, kNumberOutOfRange},
+        // Then the key length, negative values included.
+        {{0, 12, nullptr, nullptr}, 4097},
+        {{1, 0, kKey8, kBlock}, kNumberOutOfRange},
+        {{0, -8, kKey8, kBlock}, kNumberOutOfRange},
+        {{0, 32, kKey8, kBlock}, kNumberOutOfRange},
+        // Then absent texts, before their lengths.
+        {{0, 8, nullptr, "0"}, 4099},
+        {{0, 16, kKey8, nullptr}, kTextAbsent},
+        // Then the lengths.
+        {{0, 16, kKey8, kBlock}, 4098},
+        {{0, 8, "133457799BBCDFF", kBlock}, kTextLengthWrong},
+        {{0, 8, "133457799BBCDFF1AB", kBlock}, kTextLengthWrong},
+        {{0, 8, kKey8, "0123456789ABCDE"}, kTextLengthWrong},
+        {{0, 8, kKey8, "0123456789ABCDEF0"}, kTextLengthWrong},
+        {{0, 8, kKey8, ""}, kTextLengthWrong},
+        {{0, 8, "1-34567", kKey8}, kTextLengthWrong},
+        // Only then the characters.
+        {{0, 8, "133457799BBCDF-1", kBlock}, -1},
+        {{1, 24, "0123456789ABCDEF23456789ABCDEF01456789ABCDEF012 ", kBlock}, -1},
+        {{0, 8, kKey8, "0123456789ABCDE\xA4"}, -1},
+    };
+    for (const auto& c : cases) {
+        std::string out = kPrevious;
+        EXPECT_EQ(Invoke(c.call, out), c.expected)
+            << c.call.opflag << " " << c.call.keyLen << " "
+            << (c.call.keyVal != nullptr ? c.call.keyVal : "(absent)") << " "
+            << (c.call.inData != nullptr ? c.call.inData : "(absent)");
+        EXPECT_EQ(out, kPrevious) << "a failed call keeps the previous text";
+    }
+}
+
+}  // namespace
+}  // namespace kestrova
