@@ -114,6 +114,7 @@ TEST_F(MacOperationTest, LowerCaseTextGivesTheSameMac) {
 TEST_F(MacOperationTest, ChecksArgumentsInOrder) {
     const std::string block = "0011223344556677";
     const std::string twoBlocks = block + block;
+    const std::string oneShort = twoBlocks.substr(0, 31);
     const std::string tooLong(2 * 2056, '0');
     const std::string key8 = "133457799BBCDFF1";
     struct Case {
@@ -142,7 +143,7 @@ TEST_F(MacOperationTest, ChecksArgumentsInOrder) {
         // The data length.
         {{16, kKey16, kZeroIcv, 16, block.c_str()}, 4098},
         {{16, kKey16, kZeroIcv, 8, twoBlocks.c_str()}, kTextLengthWrong},
-        {{16, kKey16, kZeroIcv, 16, (twoBlocks.substr(0, 31)).c_str()}, kTextLengthWrong},
+        {{16, kKey16, kZeroIcv, 16, oneShort.c_str()}, kTextLengthWrong},
         // Only then the characters, in the key, the data and the ICV.
         {{8, "133457799BBCDF+1", kZeroIcv, 8, block.c_str()}, -1},
         {{8, key8.c_str(), kZeroIcv, 16, "00112233445566770011223344556 77"}, -1},
