@@ -1,0 +1,96 @@
+#include "reader/reader_attributes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "reader/card_service.h"
+#include "reader/reader_registration.h"
+#include "reader/result_codes.h"
+#include "reader/service_binding.h"
+
+namespace kestrova {
+namespace {
+
+constexpr std::int32_t kFirmwareVersionIndex = 2;
+
+// The service's attribute identifiers for indexes 0..4.
+constexpr std::array<DWORD, kAttributeIndexCount> kAttributeIds{
+    0x00010100,  // SCARD_ATTR_VENDOR_NAME
+    0x00010101,  // SCARD_ATTR_VENDOR_IFD_TYPE
+    0x00010102,  // SCARD_ATTR_VENDOR_IFD_VERSION
+    0x00010103,  // SCARD_ATTR_VENDOR_IFD_SERIAL_NO
+    0x7FFF0004,  // SCARD_ATTR_DEVICE_SYSTEM_NAME_A
+};
+
+bool IsAttributeIndex(std::int32_t index) {
+    return index >= 0 && index < kAttributeIndexCount;
+}
+
+DWORD AttributeIdFor(std::int32_t index) {
+    return IsAttributeIndex(index) ? kAttributeIds[static_cast<std::size_t>(index)]
+                                   : static_cast<DWORD>(static_cast<std::uint32_t>(index));
+}
+
+// 0xMMmmbbbb, stored little-endian, as "MM.mm.bbbb".
+std::int32_t WriteVersionText(const AttributeBuffer& value, AttributeBuffer& text) {
+    std::uint32_t version =
+        static_cast<std::uint32_t>(value[0]) | static_cast<std::uint32_t>(value[1]) << 8 |
+        static_cast<std::uint32_t>(value[2]) << 16 | static_cast<std::uint32_t>(value[3]) << 24;
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08x", version);
+    const char formatted[10] = {digits[0], digits[1], '.',       digits[2], digits[3],
+                                '.',       digits[4], digits[5], digits[6], digits[7]};
+    std::memcpy(text.data(), formatted, sizeof formatted);
+    return static_cast<std::int32_t>(sizeof formatted);
+}
+
+}  // namespace
+
+std::int32_t QueryReaderAttribute(const char* name, std::int32_t& currentSlot,
+                                  std::int32_t readerCount, std::int32_t index,
+                                  std::int32_t& length, AttributeBuffer& bytes) {
+    if (!IsAttributeIndex(index)) {
+        return kResultBadAttributeIndex;
+    }
+    std::int32_t result = RegisterReader(name, currentSlot);
+    std::int32_t slotNumber = currentSlot;
+    if (IsRegisteredSlot(result, readerCount)) {
+        slotNumber = result;
+    } else if (result != kResultSuccess) {
+        return result;
+    }
+    return ReadReaderAttribute(slotNumber, index, length, bytes);
+}
+
+std::int32_t ReadReaderAttribute(std::int32_t slotNumber, std::int32_t index, std::int32_t& length,
+                                 AttributeBuffer& bytes) {
+    const ReaderSlot* slot = SlotNumbered(slotNumber);
+    if (slot == nullptr) {
+        return kResultBadSlot;
+    }
+    CardService& service = TheCardService();
+    if (service.contextOpen == 0) {
+        return kResultContextNotOpen;
+    }
+    if (BindCardService() != kResultSuccess) {
+        return kResultFailure;
+    }
+    AttributeBuffer value{};
+    DWORD valueLength = static_cast<DWORD>(value.size());
+    std::int32_t result = NarrowResult(
+        service.functions.getAttrib(slot->card, AttributeIdFor(index), value.data(), &valueLength));
+    if (result != kResultSuccess) {
+        return result;
+    }
+    if (index == kFirmwareVersionIndex) {
+        length = WriteVersionText(value, bytes);
+        return kResultSuccess;
+    }
+    std::size_t delivered = std::min<std::size_t>(valueLength, value.size());
+    std::memcpy(bytes.data(), value.data(), delivered);
+    length = static_cast<std::int32_t>(delivered);
+    return kResultSuccess;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,186 @@
+#include "reader/slot_connection.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/pause.h"
+#include "reader/result_codes.h"
+#include "reader/service_binding.h"
+
+namespace kestrova {
+namespace {
+
+constexpr DWORD kBothProtocols = SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1;
+constexpr std::uint32_t kReconnectLatestPauseMs = 150;
+constexpr std::uint32_t kReconnectSlotPauseMs = 100;
+constexpr std::uint32_t kDisconnectPauseMs = 200;
+
+DWORD ShareModeFor(std::int32_t shareSelector) {
+    switch (shareSelector) {
+        case 1:
+            return SCARD_SHARE_EXCLUSIVE;
+        case 0:
+            return SCARD_SHARE_DIRECT;
+        default:
+            return SCARD_SHARE_SHARED;
+    }
+}
+
+DWORD DispositionFor(std::int32_t dispositionSelector) {
+    switch (dispositionSelector) {
+        case 0:
+            return SCARD_EJECT_CARD;
+        case 1:
+            return SCARD_LEAVE_CARD;
+        case 2:
+            return SCARD_RESET_CARD;
+        default:
+            return SCARD_UNPOWER_CARD;
+    }
+}
+
+// A reader that answered one of these still holds a card worth a handle.
+bool HoldsCard(std::int32_t result) {
+    return result == kResultSuccess || result == kSharingViolation || result == kRemovedCard ||
+           result == kUnresponsiveCard;
+}
+
+std::int32_t Reconnect(CardService& service, SCARDHANDLE card) {
+    return NarrowResult(service.functions.reconnect(card, SCARD_SHARE_EXCLUSIVE, kBothProtocols,
+                                                    SCARD_RESET_CARD, &service.activeProtocol));
+}
+
+}  // namespace
+
+std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& atrLength,
+                             AtrBuffer& atr) {
+    CardService& service = TheCardService();
+    DWORD nameLength = static_cast<DWORD>(slot.readerName.size());
+    DWORD state = 0;
+    DWORD protocol = 0;
+    AtrBuffer received{};
+    DWORD receivedLength = static_cast<DWORD>(received.size());
+    std::int32_t result =
+        NarrowResult(service.functions.status(card, slot.readerName.data(), &nameLength, &state,
+                                              &protocol, received.data(), &receivedLength));
+    // Whatever the service wrote, the name stays terminated within its slot.
+    slot.readerName.back() = '\0';
+    if (result != kResultSuccess) {
+        return result;
+    }
+    std::size_t length = std::min<std::size_t>(receivedLength, received.size());
+    std::memcpy(atr.data(), received.data(), length);
+    atrLength = static_cast<std::int32_t>(length);
+    return kResultSuccess;
+}
+
+std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
+                         std::int32_t& atrLength, AtrBuffer& atr) {
+    if (BindCardService() != kResultSuccess) {
+        return kResultFailure;
+    }
+    ReaderSlot* slot = SlotNumbered(slotNumber);
+    if (slot == nullptr) {
+        return kResultBadSlot;
+    }
+    CardService& service = TheCardService();
+    if (service.contextOpen == 0) {
+        return kResultContextNotOpen;
+    }
+
+    SCARDHANDLE previousCard = service.currentCard;
+    std::int32_t result = NarrowResult(service.functions.connect(
+        service.context, slot->readerName.data(), ShareModeFor(shareSelector), kBothProtocols,
+        &service.currentCard, &service.activeProtocol));
+
+    if (!HoldsCard(result)) {
+        if (previousCard != 0) {
+            platform::Pause(kReconnectLatestPauseMs);
+            result = Reconnect(service, previousCard);
+            if (result == kResultSuccess) {
+                service.currentCard = previousCard;
+            }
+        } else if (slot->card != 0) {
+            platform::Pause(kReconnectSlotPauseMs);
+            result = Reconnect(service, slot->card);
+        }
+    }
+
+    if (HoldsCard(result)) {
+        if (service.currentCard != 0) {
+            slot->card = service.currentCard;
+        } else if (previousCard != 0) {
+            slot->card = previousCard;
+        } else if (result == kSharingViolation) {
+            // Busy, but not with a connection of ours: share it, and keep
+            // others out for as long as the handle lives.
+            result = NarrowResult(service.functions.connect(
+                service.context, slot->readerName.data(), SCARD_SHARE_SHARED, kBothProtocols,
+                &service.currentCard, &service.activeProtocol));
+            if (result == kResultSuccess) {
+                slot->card = service.currentCard;
+            }
+            service.functions.beginTransaction(service.currentCard);
+        }
+    }
+
+    if (result != kResultSuccess && result != kSharingViolation) {
+        return result;
+    }
+    MarkSendPci(*slot, service.activeProtocol);
+    SCARDHANDLE card = service.currentCard != 0 ? service.currentCard : slot->card;
+    if (card == 0) {
+        return result;
+    }
+    return QuerySlotStatus(card, *slot, atrLength, atr);
+}
+
+std::int32_t RefreshSlot(std::int32_t slotNumber, std::int32_t& atrLength, AtrBuffer& atr) {
+    if (BindCardService() != kResultSuccess) {
+        return kResultFailure;
+    }
+    ReaderSlot* slot = SlotNumbered(slotNumber);
+    if (slot == nullptr) {
+        return kResultBadSlot;
+    }
+    CardService& service = TheCardService();
+    if (service.contextOpen == 0) {
+        return kResultContextNotOpen;
+    }
+    MarkSendPci(*slot, service.activeProtocol);
+    if (service.currentCard != 0) {
+        std::int32_t result = QuerySlotStatus(service.currentCard, *slot, atrLength, atr);
+        if (result == kResultSuccess) {
+            slot->card = service.currentCard;
+        }
+        return result;
+    }
+    if (slot->card != 0) {
+        return QuerySlotStatus(slot->card, *slot, atrLength, atr);
+    }
+    return kResultSuccess;
+}
+
+std::int32_t DisconnectSlot(std::int32_t slotNumber, std::int32_t dispositionSelector) {
+    ReaderSlot* slot = SlotNumbered(slotNumber);
+    if (slot == nullptr) {
+        return kResultBadSlot;
+    }
+    if (BindCardService() != kResultSuccess) {
+        return kResultFailure;
+    }
+    CardService& service = TheCardService();
+    std::int32_t result = kResultSuccess;
+    if (slot->card != 0) {
+        result = NarrowResult(
+            service.functions.disconnect(slot->card, DispositionFor(dispositionSelector)));
+    }
+    slot->registered = 0;
+    ClearReaderName(*slot);
+    slot->card = 0;
+    service.currentCard = 0;
+    platform::Pause(kDisconnectPauseMs);
+    return result;
+}
+
+}  // namespace kestrova
