@@ -48,10 +48,11 @@ std::int32_t HexDecode(std::int32_t charCount, const char* text, std::uint8_t* b
     // Each character is checked before the next one is read, so a zero
     // terminator inside charCount stops the decoding without reading past it.
     const std::int32_t pairCount = charCount / 2;
+    const char* next = text;
     for (std::int32_t i = 0; i < pairCount; ++i) {
         std::uint8_t high = 0;
         std::uint8_t low = 0;
-        if (HexDigitValue(text[2 * i], &high) != 0 || HexDigitValue(text[2 * i + 1], &low) != 0) {
+        if (HexDigitValue(*next++, &high) != 0 || HexDigitValue(*next++, &low) != 0) {
             return -1;
         }
         bytes[i] = static_cast<std::uint8_t>((high << 4) | (low & 0x0F));
