@@ -1,0 +1,86 @@
+#include "control/dispatch.h"
+
+#include <string>
+#include <vector>
+
+#include "control/argument_conversion.h"
+#include "control/method_table.h"
+#include "platform/code_page.h"
+
+namespace kestrova {
+namespace {
+
+std::string ParameterText(const ParameterInfo& parameter) {
+    return std::string(TypeName(parameter.type)) + " " + std::string(parameter.name);
+}
+
+AutomationError WrongArgumentCount(const MethodInfo& method, std::size_t given) {
+    std::string message = std::string(method.name) + " takes " +
+                          std::to_string(method.parameterCount) + " argument" +
+                          (method.parameterCount == 1 ? "" : "s") + " (";
+    const auto parameters = method.Parameters();
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        message += (i == 0 ? "" : ", ") + ParameterText(parameters[i]);
+    }
+    message += "), " + std::to_string(given) + " given";
+    return {AutomationErrorCode::BadParamCount, message};
+}
+
+AutomationError ArgumentNotConverted(const MethodInfo& method, std::size_t index,
+                                     const ConversionFailure& failure) {
+    const char* kind = failure.code == AutomationErrorCode::Overflow ? "overflow" : "type mismatch";
+    return {failure.code, std::string(kind) + ": argument " + std::to_string(index + 1) + " (" +
+                              ParameterText(method.Parameters()[index]) + ") of " +
+                              std::string(method.name) + ": " + failure.reason};
+}
+
+AutomationValue ResultValue(const HandlerResult& result) {
+    if (const auto* number = std::get_if<std::int32_t>(&result)) {
+        return AutomationValue::Long(*number);
+    }
+    // An empty result is no string at all.
+    const std::string& text = std::get<std::string>(result);
+    return text.empty() ? AutomationValue::NullString()
+                        : AutomationValue::String(platform::AnsiToUtf16(text));
+}
+
+}  // namespace
+
+InvokeResult InvokeMethod(CKestrovaCtrl& control, const MethodInfo& method,
+                          std::span<const AutomationValue> arguments) {
+    if (arguments.size() != method.parameterCount) {
+        return WrongArgumentCount(method, arguments.size());
+    }
+    std::vector<HandlerArguments::Argument> converted;
+    converted.reserve(arguments.size());
+    const auto parameters = method.Parameters();
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (parameters[i].type == AutomationType::Long) {
+            auto number = ConvertToLong(arguments[i]);
+            if (const auto* failure = std::get_if<ConversionFailure>(&number)) {
+                return ArgumentNotConverted(method, i, *failure);
+            }
+            converted.emplace_back(std::get<std::int32_t>(number));
+        } else {
+            converted.emplace_back(platform::Utf16ToAnsi(ConvertToBstr(arguments[i]).Text()));
+        }
+    }
+    if (method.handler == nullptr) {
+        return AutomationError{AutomationErrorCode::NotImplemented,
+                               std::string(method.name) + " is not available yet: it needs " +
+                                   std::string(method.missingLayer)};
+    }
+    return ResultValue(method.handler(control, HandlerArguments(std::move(converted))));
+}
+
+InvokeResult InvokeMethod(CKestrovaCtrl& control, std::string_view name,
+                          std::span<const AutomationValue> arguments) {
+    const MethodInfo* method = FindMethod(name);
+    if (method == nullptr) {
+        return AutomationError{AutomationErrorCode::UnknownName,
+                               "unknown method \"" + std::string(name) + "\""};
+    }
+    return InvokeMethod(control, *method, arguments);
+}
+
+}  // namespace kestrova

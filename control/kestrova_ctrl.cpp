@@ -1,0 +1,23 @@
+#include "control/kestrova_ctrl.h"
+
+namespace kestrova {
+
+void CKestrovaCtrl::ResetResults() {
+    EF1002Count = 0;
+    EF1001Count = 0;
+    LastResultCode = 0;
+    LastError = 0;
+    RespLength = 0;
+    CardStatus.clear();
+    RespData.clear();
+    RespSNUM.clear();
+    RespTAC.clear();
+    for (std::string& account : EF1001List) {
+        account.clear();
+    }
+    for (std::string& account : EF1002List) {
+        account.clear();
+    }
+}
+
+}  // namespace kestrova

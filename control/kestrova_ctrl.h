@@ -1,0 +1,88 @@
+#pragma once
+
+// The control a page creates: its results between calls and the handlers of
+// its methods. Strings are code page 950 bytes; the automation layer converts
+// at the boundary (control/dispatch.h).
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kestrova {
+
+inline constexpr std::size_t kReaderTableEntries = 16;
+inline constexpr std::size_t kReaderNameBytes = 64;
+inline constexpr std::size_t kAccountListEntries = 10;
+inline constexpr std::size_t kWinscardInfoEntries = 3;
+inline constexpr std::size_t kAllowedHostEntries = 2;
+
+// Each name is zero-terminated within its entry, except one of exactly 64
+// characters, which fills it.
+using ReaderNameTable = std::array<std::array<char, kReaderNameBytes>, kReaderTableEntries>;
+using AccountList = std::array<std::string, kAccountListEntries>;
+
+class CKestrovaCtrl {
+  public:
+    // Touches no reader: the card service is bound by the first card method.
+    CKestrovaCtrl() = default;
+
+    // Clears the results of the connected card, keeping the reader list, the
+    // slot, the last transaction's texts and the service information.
+    void ResetResults();
+
+    // Getters.
+    std::int32_t GetReaderNumber() const;
+    std::string GetReaderName(std::int32_t Offset);
+    std::string GetCardStatus() const;
+    std::int32_t GetEF1001TotalAccounts() const;
+    std::int32_t GetEF1002TotalAccounts() const;
+    std::string GetRespSNUM() const;
+    std::string GetRespTAC() const;
+    std::string GetRespDateTime() const;
+    std::string GetEncryptAcqData() const;
+    std::string GetSha1AcqData() const;
+    std::string GetSessionKeyHash() const;
+    std::string GetRespData() const;
+    std::int32_t GetRespLength() const;
+    std::int32_t GetLastError() const;
+    std::string GetWinscardProperty(std::int32_t ListNo) const;
+    std::string GetTransactionIssuer() const;
+    std::string GetTransactionRemark() const;
+    std::string GetTransactionAccount() const;
+
+    // Conversions and version; they set no field.
+    std::string ConvertHexToInt(std::int32_t inLength, const char* pInval) const;
+    std::string ConvertIntToHex(std::int32_t inLength, const char* pInval) const;
+    std::string GetAPIVersion() const;
+
+    // DES and MAC put their result in RespData; RespLength stays as it is.
+    std::int32_t DES(std::int32_t Opflag, std::int32_t KeyLen, const char* KeyVal,
+                     const char* inData);
+    std::int32_t MAC(std::int32_t KeyLen, const char* KeyVal, const char* ICV, std::int32_t inLen,
+                     const char* inData);
+
+    // Fields: the control's results, read by the getters and written by the
+    // lower layers through their addresses.
+    std::int32_t CurrentSlot = 0;  // 0: no card opened
+    std::int32_t ReaderCount = 0;
+    ReaderNameTable ReaderNames{};
+    std::string CardStatus;  // answer-to-reset, uppercase hex
+    AccountList EF1001List;
+    std::int32_t EF1001Count = 0;
+    AccountList EF1002List;
+    std::int32_t EF1002Count = 0;
+    std::string RespData;  // uppercase hex
+    std::int32_t RespLength = 0;
+    std::int32_t LastError = 0;
+    std::int32_t LastResultCode = 0;
+    std::string RespSNUM;
+    std::string RespTAC;
+    std::string TransactionIssuer;
+    std::string TransactionRemark;
+    std::string TransactionAccount;
+    std::array<std::string, kWinscardInfoEntries> WinscardInfo;   // version, company, description
+    std::array<const char*, kAllowedHostEntries> AllowedHosts{};  // set by the hosting-page check
+};
+
+}  // namespace kestrova

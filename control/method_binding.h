@@ -1,0 +1,127 @@
+#pragma once
+
+// Builds the entries of the method table. An entry whose handler takes or
+// returns other types than the entry declares does not compile.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "control/kestrova_ctrl.h"
+#include "control/method_info.h"
+
+namespace kestrova::method_binding {
+
+template <typename T>
+struct HandlerTypeOf;
+template <>
+struct HandlerTypeOf<std::int32_t> {
+    static constexpr AutomationType kType = AutomationType::Long;
+    static std::int32_t From(const HandlerArguments& arguments, std::size_t index) {
+        return arguments.Long(index);
+    }
+};
+template <>
+struct HandlerTypeOf<const char*> {
+    static constexpr AutomationType kType = AutomationType::Bstr;
+    static const char* From(const HandlerArguments& arguments, std::size_t index) {
+        return arguments.Text(index);
+    }
+};
+template <>
+struct HandlerTypeOf<std::string> {
+    static constexpr AutomationType kType = AutomationType::Bstr;
+};
+
+template <typename Return, typename... Parameters>
+struct SignatureTraits {
+    static constexpr AutomationType kReturnType = HandlerTypeOf<Return>::kType;
+    static constexpr std::array<AutomationType, sizeof...(Parameters)> kParameterTypes{
+        HandlerTypeOf<Parameters>::kType...};
+
+    template <auto Member, std::size_t... Index>
+    static HandlerResult Call(CKestrovaCtrl& control, const HandlerArguments& arguments,
+                              std::index_sequence<Index...>) {
+        return (control.*Member)(HandlerTypeOf<Parameters>::From(arguments, Index)...);
+    }
+};
+
+template <typename MemberPointer>
+struct MemberTraits;
+template <typename Return, typename... Parameters>
+struct MemberTraits<Return (CKestrovaCtrl::*)(Parameters...)>
+    : SignatureTraits<Return, Parameters...> {
+    static constexpr std::size_t kArity = sizeof...(Parameters);
+};
+template <typename Return, typename... Parameters>
+struct MemberTraits<Return (CKestrovaCtrl::*)(Parameters...) const>
+    : SignatureTraits<Return, Parameters...> {
+    static constexpr std::size_t kArity = sizeof...(Parameters);
+};
+
+template <auto Member>
+HandlerResult CallMember(CKestrovaCtrl& control, const HandlerArguments& arguments) {
+    using Traits = MemberTraits<decltype(Member)>;
+    return Traits::template Call<Member>(control, arguments,
+                                         std::make_index_sequence<Traits::kArity>{});
+}
+
+// The methods without effect look at none of their arguments.
+inline HandlerResult DoNothing(CKestrovaCtrl& /*control*/, const HandlerArguments& /*arguments*/) {
+    return std::int32_t{0};
+}
+
+// Not constexpr on purpose: reaching one of these while the constant table is
+// built stops the build, and the compiler names the function.
+inline void HandlerSignatureDisagreesWithTableEntry() {}
+inline void TooManyParametersForTableEntry() {}
+
+constexpr MethodInfo Entry(std::int32_t dispid, std::string_view name, AutomationType returnType,
+                           std::initializer_list<ParameterInfo> parameters, Handler handler,
+                           std::string_view missingLayer) {
+    if (parameters.size() > kMaxParameters) {
+        TooManyParametersForTableEntry();
+    }
+    MethodInfo info{dispid, name, returnType, {}, parameters.size(), handler, missingLayer};
+    std::copy(parameters.begin(), parameters.end(), info.parameterSlots.begin());
+    return info;
+}
+
+// A method whose handler is the control's member of the same signature.
+template <auto Member>
+constexpr MethodInfo Implemented(std::int32_t dispid, std::string_view name,
+                                 AutomationType returnType,
+                                 std::initializer_list<ParameterInfo> parameters) {
+    using Traits = MemberTraits<decltype(Member)>;
+    const bool agrees =
+        Traits::kReturnType == returnType && Traits::kParameterTypes.size() == parameters.size() &&
+        std::equal(parameters.begin(), parameters.end(), Traits::kParameterTypes.begin(),
+                   [](const ParameterInfo& parameter, AutomationType type) {
+                       return parameter.type == type;
+                   });
+    if (!agrees) {
+        HandlerSignatureDisagreesWithTableEntry();
+    }
+    return Entry(dispid, name, returnType, parameters, &CallMember<Member>, {});
+}
+
+// A method that accepts its arguments, does nothing and returns 0.
+constexpr MethodInfo WithoutEffect(std::int32_t dispid, std::string_view name,
+                                   std::initializer_list<ParameterInfo> parameters) {
+    return Entry(dispid, name, AutomationType::Long, parameters, &DoNothing, {});
+}
+
+// A method whose work needs a layer that is not built yet.
+constexpr MethodInfo NotAvailableYet(std::int32_t dispid, std::string_view name,
+                                     AutomationType returnType,
+                                     std::initializer_list<ParameterInfo> parameters,
+                                     std::string_view missingLayer) {
+    return Entry(dispid, name, returnType, parameters, nullptr, missingLayer);
+}
+
+}  // namespace kestrova::method_binding

@@ -1,0 +1,67 @@
+#pragma once
+
+// What the method table says about each method of the dispatch interface.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "control/automation_value.h"
+
+namespace kestrova {
+
+class CKestrovaCtrl;
+
+struct ParameterInfo {
+    std::string_view name;
+    AutomationType type;
+};
+
+// Arguments as a handler receives them, already converted to the declared
+// types: a long as an int32, a BSTR as zero-terminated code page 950 bytes
+// (a null BSTR as "").
+class HandlerArguments {
+  public:
+    using Argument = std::variant<std::int32_t, std::string>;
+
+    explicit HandlerArguments(std::vector<Argument> arguments) : arguments_(std::move(arguments)) {}
+
+    // Only for an argument of that type; the table guarantees it.
+    std::int32_t Long(std::size_t index) const { return std::get<std::int32_t>(arguments_[index]); }
+    const char* Text(std::size_t index) const {
+        return std::get<std::string>(arguments_[index]).c_str();
+    }
+
+  private:
+    std::vector<Argument> arguments_;
+};
+
+// A long, or a BSTR as code page 950 bytes (empty: a null BSTR).
+using HandlerResult = std::variant<std::int32_t, std::string>;
+using Handler = HandlerResult (*)(CKestrovaCtrl&, const HandlerArguments&);
+
+// The most parameters a method has (AccountPaymentEx3).
+inline constexpr std::size_t kMaxParameters = 14;
+
+struct MethodInfo {
+    std::int32_t dispid;
+    std::string_view name;  // as the type library stores it
+    AutomationType returnType;
+    std::array<ParameterInfo, kMaxParameters> parameterSlots;
+    std::size_t parameterCount;
+    // Null while the layer that does the method's work is not built.
+    Handler handler;
+    // What is missing while the handler is null.
+    std::string_view missingLayer;
+
+    std::span<const ParameterInfo> Parameters() const {
+        return {parameterSlots.data(), parameterCount};
+    }
+};
+
+}  // namespace kestrova
