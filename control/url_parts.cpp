@@ -18,8 +18,8 @@ bool IsControl(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte < 0x20 || byte == 0x7F;
 }
-// Bytes of code page 950 trail bytes include '@' and '\', so anything beyond
-// printable ASCII in the authority could move its delimiters.
+// Code page 950 trail bytes include '@' and '\': a double-byte character in
+// the authority could hide a delimiter.
 bool IsPrintableAscii(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte > 0x20 && byte < 0x7F;
