@@ -1,0 +1,122 @@
+#include "host/call_runner.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "control/dispatch.h"
+#include "control/method_table.h"
+#include "host/call_syntax.h"
+#include "host/value_format.h"
+
+namespace kestrova::host {
+namespace {
+
+constexpr std::string_view kPrompt = "kestrova> ";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+std::string ErrorCodeText(AutomationErrorCode code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+    return text;
+}
+
+// Handles the shell's own words; true when the line was one of them.
+bool ShellWord(std::string_view line, std::ostream& out, bool& quit) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) {
+        line.remove_suffix(1);
+    }
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+        line.remove_prefix(1);
+    }
+    if (line == "quit" || line == "exit") {
+        quit = true;
+        return true;
+    }
+    if (line == "help" || line == "?") {
+        PrintMethods(out);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void PrintMethods(std::ostream& out) {
+    for (const MethodInfo& method : MethodTable()) {
+        out << FormatSignature(method);
+        if (method.handler == nullptr) {
+            out << "    (not available yet)";
+        }
+        out << '\n';
+    }
+}
+
+int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::ostream& err,
+             const RunSettings& settings) {
+    std::string line;
+    std::size_t lineNumber = 0;
+    while (true) {
+        if (settings.interactive) {
+            out << kPrompt << std::flush;
+        }
+        if (!std::getline(in, line)) {
+            break;
+        }
+        ++lineNumber;
+        if (lineNumber == 1 && line.starts_with(kUtf8ByteOrderMark)) {
+            line.erase(0, kUtf8ByteOrderMark.size());
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const std::string where = settings.sourceName + ":" + std::to_string(lineNumber) + ":";
+        if (settings.interactive) {
+            bool quit = false;
+            if (ShellWord(line, out, quit)) {
+                if (quit) {
+                    break;
+                }
+                continue;
+            }
+        }
+
+        const ParsedLine parsed = ParseCallLine(line);
+        if (std::holds_alternative<NoCall>(parsed)) {
+            continue;
+        }
+        if (const auto* syntaxError = std::get_if<SyntaxError>(&parsed)) {
+            err << where << syntaxError->column << ": syntax error: " << syntaxError->message
+                << '\n';
+            if (settings.interactive) {
+                continue;
+            }
+            return kExitFailure;
+        }
+
+        const ParsedCall& call = std::get<ParsedCall>(parsed);
+        const MethodInfo* method = FindMethod(call.methodName);
+        // An unknown name is left to the dispatch, which reports it.
+        const InvokeResult result = method != nullptr
+                                        ? InvokeMethod(control, *method, call.arguments)
+                                        : InvokeMethod(control, call.methodName, call.arguments);
+        if (!result.Succeeded()) {
+            err << where << " automation error " << ErrorCodeText(result.Error().code) << ": "
+                << result.Error().message << '\n';
+            if (settings.interactive) {
+                continue;
+            }
+            return kExitFailure;
+        }
+        // Printed under the name the table stores, whatever case the line used.
+        const std::string_view name = method != nullptr ? method->name : call.methodName;
+        out << (settings.json ? FormatCallJson(name, call.arguments, result.Value())
+                              : FormatCall(name, call.arguments, result.Value()))
+            << '\n';
+    }
+    if (settings.interactive) {
+        out << '\n';
+    }
+    return kExitSuccess;
+}
+
+}  // namespace kestrova::host

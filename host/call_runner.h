@@ -1,0 +1,32 @@
+#pragma once
+
+// Runs lines of calls on one control and prints each call with its result.
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "control/kestrova_ctrl.h"
+
+namespace kestrova::host {
+
+struct RunSettings {
+    std::string sourceName;  // named in error messages
+    bool json = false;
+    // Interactive: a prompt before each line, errors do not stop the run,
+    // and "help", "quit" and "exit" are understood.
+    bool interactive = false;
+};
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 2;
+
+// Returns the exit status: kExitFailure after the first syntax or automation
+// error of a non-interactive run, else kExitSuccess.
+int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::ostream& err,
+             const RunSettings& settings);
+
+// Every method with its parameters, one per line.
+void PrintMethods(std::ostream& out);
+
+}  // namespace kestrova::host

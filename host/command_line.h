@@ -1,0 +1,30 @@
+#pragma once
+
+// The kestrova command line: a command and its options.
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace kestrova::host {
+
+enum class Command { Help, Run, Shell, Methods };
+
+struct Options {
+    Command command = Command::Help;
+    std::string file;  // for run; "-" is standard input
+    bool json = false;
+};
+
+struct CommandLineError {
+    std::string message;
+};
+
+// The arguments after the program name.
+std::variant<Options, CommandLineError> ParseCommandLine(
+    std::span<const std::string_view> arguments);
+
+std::string UsageText();
+
+}  // namespace kestrova::host

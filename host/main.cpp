@@ -1,0 +1,60 @@
+// kestrova: runs a page's calls on the control from a file or a terminal.
+
+#include <fstream>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "control/kestrova_ctrl.h"
+#include "host/call_runner.h"
+#include "host/command_line.h"
+
+namespace {
+
+using namespace kestrova::host;
+
+int Run(const Options& options) {
+    kestrova::CKestrovaCtrl control;
+    RunSettings settings;
+    settings.json = options.json;
+    if (options.command == Command::Shell) {
+        settings.sourceName = "shell";
+        settings.interactive = true;
+        return RunCalls(control, std::cin, std::cout, std::cerr, settings);
+    }
+    if (options.file == "-") {
+        settings.sourceName = "<stdin>";
+        return RunCalls(control, std::cin, std::cout, std::cerr, settings);
+    }
+    std::ifstream file(options.file, std::ios::binary);
+    if (!file) {
+        std::cerr << "kestrova: cannot open " << options.file << '\n';
+        return kExitFailure;
+    }
+    settings.sourceName = options.file;
+    return RunCalls(control, file, std::cout, std::cerr, settings);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto parsed = ParseCommandLine(arguments);
+    if (const auto* error = std::get_if<CommandLineError>(&parsed)) {
+        std::cerr << "kestrova: " << error->message << "\n\n" << UsageText();
+        return kExitFailure;
+    }
+    const Options& options = std::get<Options>(parsed);
+    switch (options.command) {
+        case Command::Help:
+            std::cout << UsageText();
+            return kExitSuccess;
+        case Command::Methods:
+            PrintMethods(std::cout);
+            return kExitSuccess;
+        case Command::Run:
+        case Command::Shell:
+            return Run(options);
+    }
+    return kExitFailure;
+}
