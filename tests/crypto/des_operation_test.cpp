@@ -3,16 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "crypto/des_engine.h"
 #include "crypto/des_mac_operations.h"
-#include "tests/crypto/test_bytes.h"
 
 namespace kestrova {
 namespace {
-
-using test::Bytes;
-using test::FromHex;
-using test::ToHex;
 
 const std::string kPrevious = "PREVIOUS RESULT";
 
@@ -38,26 +32,6 @@ TEST(DesOperation, EncryptsTheBlockWithTheStandardsCipher) {
     EXPECT_EQ(out, "85E813540F0AB405");
     ASSERT_EQ(DesOperation(1, 8, kKey8, "85e813540f0ab405", out), 0);
     EXPECT_EQ(out, kBlock);
-}
-
-TEST(DesOperation, KeyLengthSelectsTheKeyType) {
-    struct Case {
-        std::int32_t keyLen;
-        const char* key;
-        std::int32_t keyType;
-    };
-    for (const Case c : {Case{8, kKey8, kKeyTypeSingle}, Case{16, kKey16, kKeyTypeTwoKey},
-                         Case{24, kKey24, kKeyTypeThreeKey}}) {
-        const Bytes key = FromHex(c.key);
-        const Bytes block = FromHex(kBlock);
-        Bytes expected(8);
-        ASSERT_EQ(CipherEncrypt(key.data(), 8, block.data(), expected.data(), c.keyType, kModeEcb,
-                                nullptr),
-                  0);
-        std::string out;
-        ASSERT_EQ(DesOperation(0, c.keyLen, c.key, kBlock, out), 0);
-        EXPECT_EQ(out, ToHex(expected)) << c.keyLen;
-    }
 }
 
 TEST(DesOperation, DecryptionGivesBackTheBlockInUppercaseForEveryKeyLength) {
