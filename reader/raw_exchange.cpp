@@ -19,10 +19,13 @@ std::int32_t TransmitRaw(std::int32_t slotNumber, std::int32_t commandLength,
     if (slot == nullptr) {
         return kResultBadSlot;
     }
+    if (commandLength < 0) {
+        return kResultFailure;
+    }
     DWORD receivedLength = kRawResponseSize;
     std::int32_t result = NarrowResult(TheCardService().functions.transmit(
-        slot->card, SendPciOf(*slot), command, static_cast<DWORD>(std::max(commandLength, 0)),
-        nullptr, response, &receivedLength));
+        slot->card, SendPciOf(*slot), command, static_cast<DWORD>(commandLength), nullptr, response,
+        &receivedLength));
     if (result != kResultSuccess) {
         return result;
     }
