@@ -28,10 +28,18 @@ class MeanTimeReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                Mean& mean = means_[run.benchmark_name()];
+            if (run.error_occurred) {
+                continue;
+            }
+            const std::string name = run.run_name.str();
+            if (run.run_type == Run::RT_Iteration) {
+                Mean& mean = iterationMeans_[name];
                 mean.total += run.GetAdjustedRealTime();
                 mean.count += 1;
+            } else if (run.aggregate_name == "mean") {
+                // Only aggregates reach the reporter with
+                // --benchmark_report_aggregates_only.
+                aggregateMeans_[name] = run.GetAdjustedRealTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -39,8 +47,11 @@ class MeanTimeReporter : public benchmark::ConsoleReporter {
 
     // Mean real time per iteration in the benchmark's unit, or 0 when absent.
     double MeanOf(const std::string& name) const {
-        const auto found = means_.find(name);
-        return found == means_.end() ? 0.0 : found->second.total / found->second.count;
+        if (const auto found = iterationMeans_.find(name); found != iterationMeans_.end()) {
+            return found->second.total / found->second.count;
+        }
+        const auto found = aggregateMeans_.find(name);
+        return found == aggregateMeans_.end() ? 0.0 : found->second;
     }
 
   private:
@@ -48,7 +59,8 @@ class MeanTimeReporter : public benchmark::ConsoleReporter {
         double total = 0;
         int count = 0;
     };
-    std::map<std::string, Mean> means_;
+    std::map<std::string, Mean> iterationMeans_;
+    std::map<std::string, double> aggregateMeans_;
 };
 
 }  // namespace
