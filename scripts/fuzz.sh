@@ -15,9 +15,13 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 for target in "${targets[@]}"; do
   echo "== $(basename "$target"): $runs runs"
-  corpus="fuzz/corpus/$(basename "$target")"
-  args=(-runs="$runs" -max_len=4096 -seed=1)
-  [ -d "$corpus" ] && args+=("$corpus")
+  # libFuzzer adds what it finds to its first corpus folder: work on a copy of
+  # the seeds so the repository stays as it is.
+  seeds="fuzz/corpus/$(basename "$target")"
+  corpus="build-fuzz/corpus/$(basename "$target")"
+  rm -rf "$corpus" && mkdir -p "$corpus"
+  [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+  args=(-runs="$runs" -max_len=4096 -seed=1 "$corpus")
   log="build-fuzz/$(basename "$target").log"
   if ! "$target" "${args[@]}" >"$log" 2>&1; then
     cat "$log" >&2
