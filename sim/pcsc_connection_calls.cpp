@@ -140,7 +140,8 @@ LONG Reconnect(ServiceState& state, SCARDHANDLE card, DWORD shareMode, DWORD pre
         if (!reader->cardPresent) {
             return SCARD_E_NO_SMARTCARD;
         }
-        if (!reader->powered) {
+        // Direct use leaves a powered-down card as it is.
+        if (!reader->powered && shareMode != SCARD_SHARE_DIRECT) {
             PowerUp(*reader);
         }
     } else if (!ResetCard(state, *reader)) {

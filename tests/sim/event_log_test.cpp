@@ -1,0 +1,122 @@
+// The event log: one readable line per call, in order, with the lines test
+// doubles add.
+
+#include <string>
+#include <vector>
+
+#include "tests/sim/sim_fixture.h"
+
+namespace kestrova::sim_test {
+namespace {
+
+using EventLogTest = SimulatedServiceTest;
+
+TEST_F(EventLogTest, RecordsEveryCallWithItsArgumentsResultAndOutputs) {
+    sim::ReaderSetup setup;
+    setup.name = "Reader A";
+    setup.cardPresent = true;
+    setup.atr = Atr();
+    setup.attributes[SCARD_ATTR_VENDOR_NAME] = sim::Bytes{'K', 'E', 'S', 'T', 'R', 'O'};
+    ASSERT_TRUE(sim::AddReader(setup));
+
+    const SCARDCONTEXT context = Establish();
+    char names[1024];
+    DWORD namesLength = sizeof names;
+    pcsc().listReaders(context, nullptr, names, &namesLength);
+    const SCARDHANDLE card = Connect(context, "Reader A", SCARD_SHARE_EXCLUSIVE);
+    sim::AppendEvent("pause 100");
+    char name[64];
+    DWORD nameLength = sizeof name;
+    BYTE atr[256];
+    DWORD atrLength = sizeof atr;
+    pcsc().status(card, name, &nameLength, nullptr, nullptr, atr, &atrLength);
+    Send(card, pcsc().t0Pci, sim::HexBytes("00A4040000"));
+    BYTE value[128];
+    DWORD valueLength = sizeof value;
+    pcsc().getAttrib(card, SCARD_ATTR_VENDOR_NAME, value, &valueLength);
+    pcsc().beginTransaction(card);
+    pcsc().endTransaction(card, SCARD_LEAVE_CARD);
+    DWORD protocol = 0;
+    pcsc().reconnect(card, SCARD_SHARE_EXCLUSIVE, kT0OrT1, SCARD_RESET_CARD, &protocol);
+    ASSERT_TRUE(sim::RemoveCard("Reader A"));
+    StatusOf(card);
+    ASSERT_TRUE(sim::InsertCard("Reader A"));
+    TryConnect(context, "Reader A", SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0);
+    pcsc().disconnect(card, SCARD_RESET_CARD);
+    Connect(context, "Reader A", SCARD_SHARE_EXCLUSIVE);
+    pcsc().releaseContext(context);
+    ASSERT_TRUE(sim::FailNextCalls("SCardEstablishContext", 1, SCARD_E_NO_SERVICE));
+    SCARDCONTEXT failed = 0;
+    pcsc().establishContext(SCARD_SCOPE_USER, nullptr, nullptr, &failed);
+
+    const std::vector<std::string> expected = {
+        "SCardEstablishContext(SCARD_SCOPE_USER) -> SCARD_S_SUCCESS context=0x1001",
+        "SCardListReaders(0x1001, 1024) -> SCARD_S_SUCCESS length=10",
+        "SCardConnect(0x1001, \"Reader A\", SCARD_SHARE_EXCLUSIVE, "
+        "SCARD_PROTOCOL_T0|SCARD_PROTOCOL_T1) -> SCARD_S_SUCCESS card=0x2001 "
+        "protocol=SCARD_PROTOCOL_T0",
+        "pause 100",
+        "SCardStatus(0x2001, 64, 256) -> SCARD_S_SUCCESS reader=\"Reader A\" state=0x00000034 "
+        "protocol=SCARD_PROTOCOL_T0 atr=3B021450",
+        "SCardTransmit(0x2001, SCARD_PCI_T0, 00A4040000, 258) -> SCARD_S_SUCCESS response=6D00",
+        "SCardGetAttrib(0x2001, 0x00010100, 128) -> SCARD_S_SUCCESS length=6",
+        "SCardBeginTransaction(0x2001) -> SCARD_S_SUCCESS",
+        "SCardEndTransaction(0x2001, SCARD_LEAVE_CARD) -> SCARD_S_SUCCESS",
+        "SCardReconnect(0x2001, SCARD_SHARE_EXCLUSIVE, SCARD_PROTOCOL_T0|SCARD_PROTOCOL_T1, "
+        "SCARD_RESET_CARD) -> SCARD_S_SUCCESS protocol=SCARD_PROTOCOL_T0",
+        "card removed: Reader A",
+        "SCardStatus(0x2001, null, null) -> SCARD_W_REMOVED_CARD",
+        "card inserted: Reader A",
+        "SCardConnect(0x1001, \"Reader A\", SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0) -> "
+        "SCARD_E_SHARING_VIOLATION",
+        "SCardDisconnect(0x2001, SCARD_RESET_CARD) -> SCARD_S_SUCCESS",
+        "SCardConnect(0x1001, \"Reader A\", SCARD_SHARE_EXCLUSIVE, "
+        "SCARD_PROTOCOL_T0|SCARD_PROTOCOL_T1) -> SCARD_S_SUCCESS card=0x2002 "
+        "protocol=SCARD_PROTOCOL_T0",
+        "SCardReleaseContext(0x1001) -> SCARD_S_SUCCESS closed=0x2002:SCARD_RESET_CARD",
+        "SCardEstablishContext(SCARD_SCOPE_USER) -> SCARD_E_NO_SERVICE [injected]",
+    };
+    EXPECT_EQ(sim::Events(), expected);
+}
+
+TEST_F(EventLogTest, FailuresShowTheLengthNeededOrJustTheResult) {
+    AddCardReader("Reader A");
+    const SCARDCONTEXT context = Establish();
+    sim::ClearEvents();
+    char names[4];
+    DWORD length = sizeof names;
+    pcsc().listReaders(context, nullptr, names, &length);
+    StatusOf(0x7777);
+    ASSERT_TRUE(sim::FailNextCalls("SCardGetAttrib", 1, 0x32));
+    BYTE value[8];
+    length = sizeof value;
+    pcsc().getAttrib(0x7777, 0x7FFF0004, value, &length);
+    pcsc().disconnect(0x7777, 9);
+    const std::vector<std::string> expected = {
+        "SCardListReaders(0x1001, 4) -> SCARD_E_INSUFFICIENT_BUFFER length=10",
+        "SCardStatus(0x7777, null, null) -> SCARD_E_INVALID_HANDLE",
+        "SCardGetAttrib(0x7777, 0x7FFF0004, 8) -> 0x00000032 [injected]",
+        "SCardDisconnect(0x7777, 9) -> SCARD_E_INVALID_HANDLE",
+    };
+    EXPECT_EQ(sim::Events(), expected);
+}
+
+TEST_F(EventLogTest, ClearingAndResettingEmptyTheLog) {
+    Establish();
+    sim::AppendEvent("pause 200");
+    EXPECT_EQ(sim::Events().size(), 2U);
+    sim::ClearEvents();
+    EXPECT_TRUE(sim::Events().empty());
+    EXPECT_EQ(sim::ContextCount(), 1);
+    sim::AppendEvent("pause 150");
+    sim::Reset();
+    EXPECT_TRUE(sim::Events().empty());
+    EXPECT_EQ(sim::ContextCount(), 0);
+    // Numbering starts again.
+    Establish();
+    EXPECT_EQ(sim::Events().front(),
+              "SCardEstablishContext(SCARD_SCOPE_USER) -> SCARD_S_SUCCESS context=0x1001");
+}
+
+}  // namespace
+}  // namespace kestrova::sim_test
