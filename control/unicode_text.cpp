@@ -68,7 +68,8 @@ std::optional<Utf8Character> Utf8CharacterAt(std::string_view text, std::size_t 
     char32_t smallest = 0;
     if (lead < 0x80) {
         return Utf8Character{lead, 1};
-    } else if ((lead & 0xE0) == 0xC0) {
+    }
+    if ((lead & 0xE0) == 0xC0) {
         length = 2;
         codePoint = lead & 0x1FU;
         smallest = 0x80;

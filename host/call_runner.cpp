@@ -1,6 +1,6 @@
 #include "host/call_runner.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <string_view>
 
 #include "control/dispatch.h"
@@ -15,8 +15,11 @@ constexpr std::string_view kPrompt = "kestrova> ";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string ErrorCodeText(AutomationErrorCode code) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+    const auto value = static_cast<std::uint32_t>(code);
+    std::string text = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        text.push_back("0123456789ABCDEF"[(value >> shift) & 0xF]);
+    }
     return text;
 }
 

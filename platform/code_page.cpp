@@ -29,7 +29,10 @@ class Converter {
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    bool IsOpen() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    bool IsOpen() const {
+        // iconv_open's documented failure value.
+        return handle_ != reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+    }
 
     // Converts as much of [in, in + inLeft) as it can into out, advancing both.
     // Returns 0 when all input was taken, else the errno iconv stopped with.
