@@ -1,6 +1,19 @@
 #include "control/kestrova_ctrl.h"
 
+#include "reader/service_context.h"
+
 namespace kestrova {
+
+// A failure to close is of no use to anyone at this point.
+CKestrovaCtrl::~CKestrovaCtrl() {
+    CloseCardService();
+}
+
+void CKestrovaCtrl::SetClientSite(const platform::HostingPageSource* page,
+                                  platform::UserInterface* userInterface) {
+    hostingPage_ = page;
+    userInterface_ = userInterface;
+}
 
 void CKestrovaCtrl::ResetResults() {
     EF1002Count = 0;

@@ -11,6 +11,13 @@
 
 namespace kestrova {
 
+namespace platform {
+class HostingPageSource;
+class UserInterface;
+}  // namespace platform
+
+enum class RefusalNotice;
+
 inline constexpr std::size_t kReaderTableEntries = 16;
 inline constexpr std::size_t kReaderNameBytes = 64;
 inline constexpr std::size_t kAccountListEntries = 10;
@@ -27,9 +34,32 @@ class CKestrovaCtrl {
     // Touches no reader: the card service is bound by the first card method.
     CKestrovaCtrl() = default;
 
+    // Closes the card service for the whole process: every control's
+    // connections are forgotten and the service library is unloaded.
+    ~CKestrovaCtrl();
+    CKestrovaCtrl(const CKestrovaCtrl&) = delete;
+    CKestrovaCtrl& operator=(const CKestrovaCtrl&) = delete;
+
+    // Where the control sits: the page it serves (null: not sited, so the
+    // guarded methods refuse) and where it shows message boxes (null: the
+    // console). The host keeps both alive while the control lives.
+    void SetClientSite(const platform::HostingPageSource* page,
+                       platform::UserInterface* userInterface);
+
     // Clears the results of the connected card, keeping the reader list, the
     // slot, the last transaction's texts and the service information.
     void ResetResults();
+
+    // Reader methods.
+    std::int32_t ListReaders();
+    std::int32_t ConnectReader(const char* pReaderName);
+    std::int32_t ConnectCard(const char* pReaderName);
+    std::int32_t DisconnectReader(const char* pReaderName);
+    std::int32_t ReConnectCard(const char* pReaderName, std::int32_t reset_flag);
+    std::string GetReaderStatus(const char* pReaderName, std::int32_t AttribID);
+    std::int32_t DisconnectCard(const char* pReaderName);
+    std::int32_t CheckCardInsert(const char* pReaderName);
+    std::int32_t ListWinscardInfo();
 
     // Getters.
     std::int32_t GetReaderNumber() const;
@@ -83,6 +113,13 @@ class CKestrovaCtrl {
     std::string TransactionAccount;
     std::array<std::string, kWinscardInfoEntries> WinscardInfo;   // version, company, description
     std::array<const char*, kAllowedHostEntries> AllowedHosts{};  // set by the hosting-page check
+
+  private:
+    std::int32_t OpenCardForPage(const char* pReaderName, RefusalNotice notice);
+    platform::UserInterface& MessageBoxes();
+
+    const platform::HostingPageSource* hostingPage_ = nullptr;
+    platform::UserInterface* userInterface_ = nullptr;
 };
 
 }  // namespace kestrova

@@ -19,22 +19,22 @@ using method_binding::WithoutEffect;
 constexpr AutomationType Long = AutomationType::Long;
 constexpr AutomationType Bstr = AutomationType::Bstr;
 
-constexpr std::string_view kReaderLayer = "the reader layer";
 constexpr std::string_view kCardLayer = "the card layer";
 constexpr std::string_view kTransactionLayer = "the transaction layer";
 
 constexpr std::array kMethods = {
-    NotAvailableYet(1, "ListReaders", Long, {}, kReaderLayer),
+    Implemented<&CKestrovaCtrl::ListReaders>(1, "ListReaders", Long, {}),
     Implemented<&CKestrovaCtrl::GetReaderNumber>(2, "GetReaderNumber", Long, {}),
     Implemented<&CKestrovaCtrl::GetReaderName>(3, "GetReaderName", Bstr, {{"Offset", Long}}),
-    NotAvailableYet(4, "ConnectReader", Long, {{"pReaderName", Bstr}}, kReaderLayer),
-    NotAvailableYet(5, "ConnectCard", Long, {{"pReaderName", Bstr}}, kReaderLayer),
-    NotAvailableYet(6, "DisconnectReader", Long, {{"pReaderName", Bstr}}, kReaderLayer),
-    NotAvailableYet(7, "ReConnectCard", Long, {{"pReaderName", Bstr}, {"reset_flag", Long}},
-                    kReaderLayer),
+    Implemented<&CKestrovaCtrl::ConnectReader>(4, "ConnectReader", Long, {{"pReaderName", Bstr}}),
+    Implemented<&CKestrovaCtrl::ConnectCard>(5, "ConnectCard", Long, {{"pReaderName", Bstr}}),
+    Implemented<&CKestrovaCtrl::DisconnectReader>(6, "DisconnectReader", Long,
+                                                  {{"pReaderName", Bstr}}),
+    Implemented<&CKestrovaCtrl::ReConnectCard>(7, "ReConnectCard", Long,
+                                               {{"pReaderName", Bstr}, {"reset_flag", Long}}),
     Implemented<&CKestrovaCtrl::GetCardStatus>(8, "GetCardStatus", Bstr, {}),
-    NotAvailableYet(9, "GetReaderStatus", Bstr, {{"pReaderName", Bstr}, {"AttribID", Long}},
-                    kReaderLayer),
+    Implemented<&CKestrovaCtrl::GetReaderStatus>(9, "GetReaderStatus", Bstr,
+                                                 {{"pReaderName", Bstr}, {"AttribID", Long}}),
     NotAvailableYet(10, "ListEF1001Accounts", Long, {}, kCardLayer),
     NotAvailableYet(11, "GetEF1001Account", Bstr, {{"AccountNo", Long}}, kCardLayer),
     Implemented<&CKestrovaCtrl::GetEF1001TotalAccounts>(12, "GetEF1001TotalAccounts", Long, {}),
@@ -83,7 +83,8 @@ constexpr std::array kMethods = {
         33, "MAC", Long,
         {{"KeyLen", Long}, {"KeyVal", Bstr}, {"ICV", Bstr}, {"inLen", Long}, {"inData", Bstr}}),
     Implemented<&CKestrovaCtrl::GetAPIVersion>(34, "GetAPIVersion", Bstr, {}),
-    NotAvailableYet(35, "DisconnectCard", Long, {{"pReaderName", Bstr}}, kReaderLayer),
+    Implemented<&CKestrovaCtrl::DisconnectCard>(35, "DisconnectCard", Long,
+                                                {{"pReaderName", Bstr}}),
     Implemented<&CKestrovaCtrl::GetRespData>(36, "GetRespData", Bstr, {}),
     Implemented<&CKestrovaCtrl::GetRespLength>(37, "GetRespLength", Long, {}),
     Implemented<&CKestrovaCtrl::GetLastError>(38, "GetLastError", Long, {}),
@@ -235,8 +236,9 @@ constexpr std::array kMethods = {
                    {"pDateStr", Bstr},
                    {"pCpukEncSessionKey", Bstr},
                    {"pSessionKeyHash", Bstr}}),
-    NotAvailableYet(51, "CheckCardInsert", Long, {{"pReaderName", Bstr}}, kReaderLayer),
-    NotAvailableYet(52, "ListWinscardInfo", Long, {}, kReaderLayer),
+    Implemented<&CKestrovaCtrl::CheckCardInsert>(51, "CheckCardInsert", Long,
+                                                 {{"pReaderName", Bstr}}),
+    Implemented<&CKestrovaCtrl::ListWinscardInfo>(52, "ListWinscardInfo", Long, {}),
     Implemented<&CKestrovaCtrl::GetWinscardProperty>(53, "GetWinscardProperty", Bstr,
                                                      {{"ListNo", Long}}),
     NotAvailableYet(54, "ListEF1001AccountString", Bstr, {}, kCardLayer),

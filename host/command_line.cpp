@@ -19,6 +19,12 @@ struct OptionSpec {
 constexpr std::array kOptionSpecs = {
     OptionSpec{"--json", "", "print one JSON object per call instead of the text form",
                [](Options& options, std::string_view) { options.json = true; }},
+    OptionSpec{
+        "--page-url", "URL", "the address of the page the control serves (UTF-8)",
+        [](Options& options, std::string_view value) { options.pageUrl = std::string(value); }},
+    OptionSpec{
+        "--pcsc-library", "PATH", "bind this PC/SC service library instead of libpcsclite.so.1",
+        [](Options& options, std::string_view value) { options.pcscLibrary = std::string(value); }},
 };
 
 struct CommandSpec {
@@ -115,12 +121,18 @@ Commands:
 
 Options:
 )";
+    const auto nameWithValue = [](const OptionSpec& option) {
+        return option.valueName.empty()
+                   ? std::string(option.name)
+                   : std::string(option.name) + " " + std::string(option.valueName);
+    };
+    std::size_t width = 0;
     for (const OptionSpec& option : kOptionSpecs) {
-        std::string name = std::string(option.name);
-        if (!option.valueName.empty()) {
-            name += " " + std::string(option.valueName);
-        }
-        name.resize(std::max<std::size_t>(name.size() + 2, 16), ' ');
+        width = std::max(width, nameWithValue(option).size());
+    }
+    for (const OptionSpec& option : kOptionSpecs) {
+        std::string name = nameWithValue(option);
+        name.resize(width + 2, ' ');
         text += "  " + name + std::string(option.help) + "\n";
     }
     text += R"(

@@ -2,6 +2,7 @@
 
 // The kestrova command line: a command and its options.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,11 @@ struct Options {
     Command command = Command::Help;
     std::string file;  // for run; "-" is standard input
     bool json = false;
+    // The page the control serves, for the hosting-page check; without it the
+    // control is not sited and the guarded methods refuse.
+    std::optional<std::string> pageUrl;
+    // The PC/SC service library to bind instead of the system's.
+    std::string pcscLibrary;
 };
 
 struct CommandLineError {

@@ -2,19 +2,38 @@
 
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "control/kestrova_ctrl.h"
+#include "control/unicode_text.h"
 #include "host/call_runner.h"
 #include "host/command_line.h"
+#include "platform/console_user_interface.h"
+#include "platform/hosting_page.h"
+#include "reader/service_binding.h"
 
 namespace {
 
 using namespace kestrova::host;
 
 int Run(const Options& options) {
+    std::optional<kestrova::platform::StatedHostingPage> page;
+    if (options.pageUrl) {
+        std::optional<std::u16string> url = kestrova::Utf8ToUtf16(*options.pageUrl);
+        if (!url) {
+            std::cerr << "kestrova: --page-url is not UTF-8\n";
+            return kExitFailure;
+        }
+        page.emplace(*url);
+    }
+    if (!options.pcscLibrary.empty()) {
+        kestrova::SetCardServiceLibrary(options.pcscLibrary.c_str());
+    }
+    kestrova::platform::ConsoleUserInterface userInterface;
     kestrova::CKestrovaCtrl control;
+    control.SetClientSite(page ? &*page : nullptr, &userInterface);
     RunSettings settings;
     settings.json = options.json;
     if (options.command == Command::Shell) {
