@@ -89,7 +89,10 @@ TEST(CallSyntaxTest, ErrorsSayWhereAndWhy) {
     EXPECT_EQ(ErrorOf(R"(F("\x4"))").message, "expected 2 hex digits in the escape");
     EXPECT_EQ(ErrorOf(R"(F("\u12G4"))").message, "expected 4 hex digits in the escape");
     EXPECT_EQ(ErrorOf("F(\"\\").message, "escape at the end of the line");
-    EXPECT_EQ(ErrorOf("F(\"\xFF\")").message, "not UTF-8 text");
+    for (const char* malformed : {"\xFF", "\xC0\x80" /* overlong */, "\xE4\xBA" /* cut */,
+                                  "\xF4\x90\x80\x80" /* beyond U+10FFFF */, "\x80"}) {
+        EXPECT_EQ(ErrorOf("F(\"" + std::string(malformed) + "\")").message, "not UTF-8 text");
+    }
     EXPECT_EQ(ErrorOf("F(\"\xED\xA0\x80\")").message, "not UTF-8 text");  // a surrogate
     EXPECT_EQ(ErrorOf("F(nullx)").message,
               "expected an integer, a string in double quotes or null");
