@@ -1,5 +1,6 @@
 // kestrova: runs a page's calls on the control from a file or a terminal.
 
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -54,9 +55,7 @@ int Run(const Options& options) {
     return RunCalls(control, file, std::cout, std::cerr, settings);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto parsed = ParseCommandLine(arguments);
     if (const auto* error = std::get_if<CommandLineError>(&parsed)) {
@@ -76,4 +75,17 @@ int main(int argc, char** argv) {
             return Run(options);
     }
     return kExitFailure;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing below throws on purpose; running out of memory is the one way
+    // out, and it should still end with a message and the failure status.
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& exception) {
+        std::cerr << "kestrova: " << exception.what() << '\n';
+        return kExitFailure;
+    }
 }
