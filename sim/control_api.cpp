@@ -78,8 +78,8 @@ bool AddReader(const ReaderSetup& setup) {
         reader.card = std::make_shared<PlainCard>(setup.atr, setup.protocol);
     }
     if (setup.cardPresent) {
-        reader.cardPresent = true;
-        sim_service::PowerUp(reader);
+        // pcscd counts the card it finds in a new reader as an insertion.
+        sim_service::PutCardIn(reader);
     }
     state.readers.push_back(std::move(reader));
     return true;

@@ -107,7 +107,7 @@ LONG Transmit(ServiceState& state, SCARDHANDLE card, const SCARD_IO_REQUEST* sen
     if (located == SCARD_E_INVALID_HANDLE) {
         return located;
     }
-    if (commandLength > kMaxBufferSizeExtended || offered < 2) {
+    if (commandLength > kMaxBufferSizeExtended) {
         return SCARD_E_INSUFFICIENT_BUFFER;
     }
     if (located != SCARD_S_SUCCESS) {
@@ -130,12 +130,15 @@ LONG Transmit(ServiceState& state, SCARDHANDLE card, const SCARD_IO_REQUEST* sen
             return SCARD_E_PROTO_MISMATCH;
         }
     }
+    // pcscd lets the card answer into its own buffer; a caller's buffer too
+    // small for the answer gets nothing but the length it would need.
     const sim::Bytes answer = reader->card->Answer(sim::Bytes(command, command + commandLength));
+    *responseLength = static_cast<DWORD>(answer.size());
     if (answer.size() > offered) {
+        answerText = "length=" + std::to_string(answer.size());
         return SCARD_E_INSUFFICIENT_BUFFER;
     }
     std::copy(answer.begin(), answer.end(), response);
-    *responseLength = static_cast<DWORD>(answer.size());
     answerText = "response=" + sim::HexText(answer);
     return SCARD_S_SUCCESS;
 }

@@ -7,9 +7,14 @@
 // that loads it by path share one instance: readers set up here are the ones
 // the bound functions see.
 //
-// Behaviour worth knowing when writing tests (all as pcsc-lite does it):
+// Behaviour worth knowing when writing tests (as pcsc-lite 1.9's pcscd does
+// it, checked against it with the vpcd virtual reader):
 // - Handles are deterministic after Reset(): contexts 0x1001, 0x1002, ...,
 //   card handles 0x2001, 0x2002, ... (pcsc-lite hands out random 31-bit ones).
+// - SCardStatus's state is SCARD_PRESENT | SCARD_POWERED | SCARD_NEGOTIABLE
+//   (0x34), SCARD_PRESENT after a power-down or SCARD_ABSENT, plus the count
+//   of insertions and removals in the upper 16 bits; a card present when its
+//   reader is added counts as one insertion.
 // - Removing a card marks every handle on that reader: their calls answer
 //   SCARD_W_REMOVED_CARD, also after the card is back, until SCardReconnect.
 //   An exclusive handle keeps the reader exclusive after the card is gone, so
@@ -27,6 +32,10 @@
 // - Removing a reader: SCardStatus on its handles answers
 //   SCARD_E_READER_UNAVAILABLE, the other calls SCARD_E_INVALID_VALUE, and
 //   SCardDisconnect succeeds and forgets the handle.
+// - SCardTransmit with a receive buffer too small for the answer: the card
+//   has carried out the command; SCARD_E_INSUFFICIENT_BUFFER with the length
+//   needed. A send record whose protocol is not the connection's gives
+//   SCARD_E_PROTO_MISMATCH and the card sees nothing.
 // - SCARD_AUTOALLOCATE is refused with SCARD_E_INVALID_PARAMETER (the library
 //   has no SCardFreeMemory).
 // - There is no limit of 16 readers, so a test can list more.
@@ -34,14 +43,14 @@
 //
 // Event log: one line per PC/SC call, in call order, for example
 //   SCardEstablishContext(SCARD_SCOPE_USER) -> SCARD_S_SUCCESS context=0x1001
-//   SCardListReaders(0x1001, 1024) -> SCARD_S_SUCCESS length=20
+//   SCardListReaders(0x1001, 1024) -> SCARD_S_SUCCESS length=10
 //   SCardConnect(0x1001, "Reader A", SCARD_SHARE_EXCLUSIVE,
 //       SCARD_PROTOCOL_T0|SCARD_PROTOCOL_T1) -> SCARD_S_SUCCESS card=0x2001
 //       protocol=SCARD_PROTOCOL_T0                                (one line)
 //   SCardReconnect(0x2001, SCARD_SHARE_EXCLUSIVE, SCARD_PROTOCOL_T0|SCARD_PROTOCOL_T1,
 //       SCARD_RESET_CARD) -> SCARD_S_SUCCESS protocol=SCARD_PROTOCOL_T0
 //   SCardStatus(0x2001, 64, 256) -> SCARD_S_SUCCESS reader="Reader A"
-//       state=0x00010034 protocol=SCARD_PROTOCOL_T0 atr=3B0200
+//       state=0x00010034 protocol=SCARD_PROTOCOL_T0 atr=3B021450
 //   SCardTransmit(0x2001, SCARD_PCI_T0, 00A4040008A000000172950001, 258)
 //       -> SCARD_S_SUCCESS response=6110
 //   SCardGetAttrib(0x2001, 0x00010100, 128) -> SCARD_S_SUCCESS length=6

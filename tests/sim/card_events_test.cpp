@@ -32,7 +32,7 @@ TEST_F(CardRemovalTest, OldHandlesReportTheRemovalUntilReconnectedAfterReinserti
               SCARD_S_SUCCESS);
     EXPECT_EQ(pcsc().status(card, nullptr, nullptr, &state, nullptr, nullptr, nullptr),
               SCARD_S_SUCCESS);
-    EXPECT_EQ(state, static_cast<DWORD>(0x00020034));
+    EXPECT_EQ(state, static_cast<DWORD>(0x00030034));
 }
 
 TEST_F(CardRemovalTest, ReinsertionAloneDoesNotReviveAHandle) {

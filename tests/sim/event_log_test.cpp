@@ -56,7 +56,7 @@ TEST_F(EventLogTest, RecordsEveryCallWithItsArgumentsResultAndOutputs) {
         "SCARD_PROTOCOL_T0|SCARD_PROTOCOL_T1) -> SCARD_S_SUCCESS card=0x2001 "
         "protocol=SCARD_PROTOCOL_T0",
         "pause 100",
-        "SCardStatus(0x2001, 64, 256) -> SCARD_S_SUCCESS reader=\"Reader A\" state=0x00000034 "
+        "SCardStatus(0x2001, 64, 256) -> SCARD_S_SUCCESS reader=\"Reader A\" state=0x00010034 "
         "protocol=SCARD_PROTOCOL_T0 atr=3B021450",
         "SCardTransmit(0x2001, SCARD_PCI_T0, 00A4040000, 258) -> SCARD_S_SUCCESS response=6D00",
         "SCardGetAttrib(0x2001, 0x00010100, 128) -> SCARD_S_SUCCESS length=6",

@@ -26,7 +26,8 @@ TEST_F(StatusTest, ReportsNameStateProtocolAndAtr) {
     EXPECT_STREQ(name, "Reader A");
     // As strncpy: the rest of the buffer is cleared.
     EXPECT_EQ(name[63], '\0');
-    EXPECT_EQ(state, static_cast<DWORD>(SCARD_PRESENT | SCARD_POWERED | SCARD_NEGOTIABLE));
+    EXPECT_EQ(state,
+              static_cast<DWORD>(0x00010000 | SCARD_PRESENT | SCARD_POWERED | SCARD_NEGOTIABLE));
     EXPECT_EQ(protocol, static_cast<DWORD>(SCARD_PROTOCOL_T1));
     EXPECT_EQ(sim::Bytes(atr, atr + atrLength), Atr());
 }
@@ -102,7 +103,7 @@ TEST_F(StatusTest, TheStateCountsInsertionsAndRemovalsAndShowsPowerDown) {
     DWORD state = 0;
     ASSERT_EQ(pcsc().status(observer, nullptr, nullptr, &state, nullptr, nullptr, nullptr),
               SCARD_S_SUCCESS);
-    EXPECT_EQ(state, static_cast<DWORD>(0x00020034));
+    EXPECT_EQ(state, static_cast<DWORD>(0x00030034));
 
     const SCARDHANDLE user = Connect(context, "Reader A", SCARD_SHARE_SHARED);
     EXPECT_EQ(pcsc().disconnect(user, SCARD_UNPOWER_CARD), SCARD_S_SUCCESS);
@@ -111,7 +112,7 @@ TEST_F(StatusTest, TheStateCountsInsertionsAndRemovalsAndShowsPowerDown) {
               SCARD_S_SUCCESS);
     ASSERT_EQ(pcsc().status(observer, nullptr, nullptr, &state, nullptr, nullptr, nullptr),
               SCARD_S_SUCCESS);
-    EXPECT_EQ(state, static_cast<DWORD>(0x00020000 | SCARD_PRESENT));
+    EXPECT_EQ(state, static_cast<DWORD>(0x00030000 | SCARD_PRESENT));
 }
 
 }  // namespace
