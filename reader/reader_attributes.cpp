@@ -1,7 +1,6 @@
 #include "reader/reader_attributes.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "reader/card_service.h"
@@ -32,17 +31,20 @@ DWORD AttributeIdFor(std::int32_t index) {
                                    : static_cast<DWORD>(static_cast<std::uint32_t>(index));
 }
 
-// 0xMMmmbbbb, stored little-endian, as "MM.mm.bbbb".
+// 0xMMmmbbbb, stored little-endian, as "MM.mm.bbbb" in lowercase hex.
 std::int32_t WriteVersionText(const AttributeBuffer& value, AttributeBuffer& text) {
-    std::uint32_t version =
-        static_cast<std::uint32_t>(value[0]) | static_cast<std::uint32_t>(value[1]) << 8 |
-        static_cast<std::uint32_t>(value[2]) << 16 | static_cast<std::uint32_t>(value[3]) << 24;
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%08x", version);
-    const char formatted[10] = {digits[0], digits[1], '.',       digits[2], digits[3],
-                                '.',       digits[4], digits[5], digits[6], digits[7]};
-    std::memcpy(text.data(), formatted, sizeof formatted);
-    return static_cast<std::int32_t>(sizeof formatted);
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::array<char, 8> digits{};
+    for (std::size_t i = 0; i < 4; ++i) {
+        // Most significant byte first: value[3] gives the first two digits.
+        const std::uint8_t byte = value[3 - i];
+        digits[2 * i] = kDigits[byte >> 4];
+        digits[2 * i + 1] = kDigits[byte & 0x0F];
+    }
+    const std::array<char, 10> formatted{digits[0], digits[1], '.',       digits[2], digits[3],
+                                         '.',       digits[4], digits[5], digits[6], digits[7]};
+    std::memcpy(text.data(), formatted.data(), formatted.size());
+    return static_cast<std::int32_t>(formatted.size());
 }
 
 }  // namespace

@@ -80,6 +80,16 @@ TEST_F(ReaderInformationTest, TheFirmwareVersionIsGivenAsMajorMinorBuild) {
     EXPECT_EQ(Text(), "01.02.0304");
     EXPECT_EQ(bytes_[10], 0);
     EXPECT_EQ(currentSlot_, 1) << "found registered at slot 1";
+
+    sim::ReaderSetup lettered;
+    lettered.name = "Reader B";
+    lettered.cardPresent = true;
+    lettered.atr = {0x3B, 0x00};
+    lettered.attributes[kFirmwareVersion] = {0xEF, 0xBE, 0xAD, 0xDE};
+    ASSERT_TRUE(sim::AddReader(lettered));
+    ASSERT_EQ(CheckCardPresent("Reader B"), kResultSuccess);
+    ASSERT_EQ(Query(2, "Reader B"), kResultSuccess);
+    EXPECT_EQ(Text(), "de.ad.beef") << "lower-case hex digits";
 }
 
 TEST_F(ReaderInformationTest, OtherAttributesAreGivenAsTheReaderReportsThem) {
