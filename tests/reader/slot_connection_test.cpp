@@ -324,6 +324,8 @@ TEST_F(SlotConnectionTest, CloseForgetsConnectionsWithoutDisconnectingAndUnbinds
     EXPECT_EQ(Slot(1).registered, 1) << "kept until the next context clears it";
     EXPECT_EQ(TheCardService().contextOpen, 0);
     EXPECT_EQ(TheCardService().library, nullptr);
+    EXPECT_EQ(Slot(1).sendPci, ProtocolRecord::kT0) << "the slot keeps its protocol";
+    EXPECT_EQ(SendPciOf(Slot(1)), nullptr) << "but no address into the unloaded service";
 
     ASSERT_EQ(OpenCardContext(), kResultSuccess);
     EXPECT_EQ(Slot(1).registered, 0);
