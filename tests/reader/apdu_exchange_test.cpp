@@ -336,15 +336,6 @@ TEST_F(T1ExchangeTest, ACommandWithoutALengthByteReferenceNeverCarriesLe) {
     ExpectAllExchanged();
 }
 
-TEST_F(T0ExchangeTest, AVerifyWithoutALengthByteReferenceReturnsTheRetryStatus) {
-    Expect("00 20 00 01 08 1234FFFFFFFFFFFF", "63 C2");
-    const std::vector<std::uint8_t> pinBlock = HexBytes("1234FFFFFFFFFFFF");
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0x20, 0x00, 0x01, 8, nullptr, pinBlock.data(), response_.data()),
-        0x63C2);
-    ExpectAllExchanged();
-}
-
 TEST_F(ApduExchangeTest, SlotsOutside1To16AreRefusedBeforeAnythingIsSent) {
     std::uint8_t le = 0;
     for (std::int32_t slot : {0, 17}) {
