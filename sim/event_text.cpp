@@ -10,7 +10,7 @@ namespace {
 
 std::string Hex(unsigned long value, int width) {
     std::array<char, 24> text{};
-    std::snprintf(text.data(), text.size(), "0x%0*lX", width, value);
+    static_cast<void>(std::snprintf(text.data(), text.size(), "0x%0*lX", width, value));
     return text.data();
 }
 

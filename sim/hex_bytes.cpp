@@ -20,8 +20,8 @@ int DigitValue(char digit) {
 }
 
 [[noreturn]] void RefuseText(std::string_view text) {
-    std::fprintf(stderr, "HexBytes: not hex text: \"%.*s\"\n", static_cast<int>(text.size()),
-                 text.data());
+    static_cast<void>(std::fprintf(stderr, "HexBytes: not hex text: \"%.*s\"\n",
+                                   static_cast<int>(text.size()), text.data()));
     std::abort();
 }
 

@@ -26,8 +26,8 @@ struct StatusOutputs {
 // terminator when the name fills the buffer.
 void CopyName(const std::string& name, char* buffer, DWORD size) {
     const std::size_t copied = std::min<std::size_t>(name.size(), size);
-    std::memcpy(buffer, name.data(), copied);
-    std::memset(buffer + copied, 0, size - copied);
+    std::copy_n(name.begin(), copied, buffer);
+    std::fill(buffer + copied, buffer + size, '\0');
 }
 
 LONG Status(ServiceState& state, SCARDHANDLE card, const StatusOutputs& out, DWORD nameOffered,
