@@ -61,6 +61,33 @@ class CKestrovaCtrl {
     std::int32_t CheckCardInsert(const char* pReaderName);
     std::int32_t ListWinscardInfo();
 
+    // Accounts and card data, read from the card of CurrentSlot. The string
+    // methods return empty on failure and leave the code in LastError.
+    std::int32_t ListEF1001Accounts();
+    std::string GetEF1001Account(std::int32_t AccountNo);
+    std::int32_t ListEF1002Accounts();
+    std::string GetEF1002Account(std::int32_t AccountNo);
+    std::string GetIssuerBank();
+    std::string GetICCRemark();
+    std::string ReadCardSN();
+    std::string ListEF1001AccountString();
+    std::string ListEF1002AccountString();
+
+    // PIN. ChangePIN is guarded by the hosting-page check; VerifyPIN is not.
+    std::int32_t VerifyPIN(const char* pReaderName, const char* pReaderSndList,
+                           const char* pPwdStr);
+    std::int32_t ChangePIN(const char* pReaderName, const char* pReaderSndList,
+                           const char* pOldPwdStr, const char* pNewPwdStr,
+                           const char* pCardSerialNo, std::int32_t VerifyValFlag);
+
+    // Single card commands on CurrentSlot. FiscTransmit and FiscReadRecord
+    // replace RespData, RespLength, LastError and LastResultCode.
+    std::int32_t FiscTransmit(std::int32_t inLength, const char* inData);
+    std::int32_t FiscSelectDF(const char* DF);
+    std::int32_t FiscSelectEF(const char* EF);
+    std::int32_t FiscSelectAID();
+    std::int32_t FiscReadRecord(std::int32_t RecordNo);
+
     // Getters.
     std::int32_t GetReaderNumber() const;
     std::string GetReaderName(std::int32_t Offset);

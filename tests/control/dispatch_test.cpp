@@ -118,7 +118,7 @@ TEST(DispatchTest, MethodsThatNeedACardSayTheyAreNotAvailableYet) {
                   0U)
             << result.Error().message;
     }
-    EXPECT_EQ(unavailable, 19);
+    EXPECT_EQ(unavailable, 3);
     // The arguments are still checked first, as the platform checks them
     // before any method runs.
     EXPECT_EQ(ErrorOf(Call(control, "ConnectCard")), AutomationErrorCode::BadParamCount);
