@@ -1,0 +1,36 @@
+# The virtual financial card, its card profiles and kestrova-vicc, which
+# serves it to the real PC/SC daemon through vpcd. The card model is a static
+# library for the executables that use it (kestrova-vicc, tests, the host's
+# --simulate); the SimulatedCard base class comes from the simulated
+# service's library, which it links.
+
+find_package(nlohmann_json 3 REQUIRED)
+
+# The built-in profile is examples/default-profile.json, compiled in.
+set(KESTROVA_DEFAULT_PROFILE_JSON ${PROJECT_SOURCE_DIR}/examples/default-profile.json)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KESTROVA_DEFAULT_PROFILE_JSON})
+file(READ ${KESTROVA_DEFAULT_PROFILE_JSON} KESTROVA_DEFAULT_PROFILE)
+configure_file(default_card_profile.cpp.in default_card_profile.cpp @ONLY)
+
+add_library(kestrova_card_model STATIC
+  atr_protocol.cpp
+  card_content_parser.cpp
+  card_faults.cpp
+  card_profile_defaults.cpp
+  card_profile_parser.cpp
+  card_records.cpp
+  command_apdu.cpp
+  financial_card.cpp
+  financial_card_commands.cpp
+  pin_block.cpp
+  profile_fields.cpp
+  profile_installer.cpp
+  transaction_authorisation.cpp
+  ${CMAKE_CURRENT_BINARY_DIR}/default_card_profile.cpp
+)
+target_link_libraries(kestrova_card_model
+  PUBLIC kestrova_options kestrova_sim_pcsc
+  PRIVATE kestrova_crypto nlohmann_json::nlohmann_json)
+set_target_properties(kestrova_card_model PROPERTIES
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON)
