@@ -1,0 +1,55 @@
+// examples/accounts.txt run as `kestrova run` runs it, on the built-in
+// virtual card, from a page the hosting-page check allows.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "host/call_runner.h"
+#include "sim/card_profile.h"
+#include "sim/profile_installer.h"
+#include "tests/integration/page_session_fixture.h"
+
+namespace kestrova {
+namespace {
+
+using testing::PageSessionTest;
+
+TEST_F(PageSessionTest, TheAccountsExampleReadsTheBuiltInCard) {
+    std::string error;
+    ASSERT_TRUE(sim::InstallCardProfile(sim::DefaultCardProfile(), &error)) << error;
+    std::ifstream calls(std::string(KESTROVA_EXAMPLES_DIR) + "/accounts.txt", std::ios::binary);
+    ASSERT_TRUE(calls.good());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status =
+        host::RunCalls(*control_, calls, out, err, host::RunSettings{"accounts.txt"});
+    EXPECT_EQ(status, host::kExitSuccess);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(out.str(),
+              "ListReaders() -> 0\n"
+              "GetReaderNumber() -> 2\n"
+              "GetReaderName(0) -> \"Kestrova Virtual Reader 0\"\n"
+              "ConnectCard(\"Kestrova Virtual Reader 0\") -> 0\n"
+              "GetCardStatus() -> \"3B021450\"\n"
+              "ListEF1001Accounts() -> 0\n"
+              "GetEF1001TotalAccounts() -> 2\n"
+              "GetEF1001Account(0) -> \"0040123456789012\"\n"
+              "GetEF1001Account(1) -> \"0040987654321098\"\n"
+              "ListEF1001AccountString() -> \"0040123456789012;0040987654321098;\"\n"
+              "ListEF1002Accounts() -> 0\n"
+              "GetEF1002TotalAccounts() -> 1\n"
+              "GetEF1002Account(0) -> \"004000123456789012345678\"\n"
+              "ListEF1002AccountString() -> \"004000123456789012345678;\"\n"
+              "GetIssuerBank() -> \"00400012\"\n"
+              "GetICCRemark() -> "
+              "\"0102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E\"\n"
+              "ReadCardSN() -> \"8886000012345678\"\n"
+              "VerifyPIN(\"Kestrova Virtual Reader 0\", \"\", \"123456\") -> 0\n"
+              "DisconnectCard(\"Kestrova Virtual Reader 0\") -> 0\n");
+}
+
+}  // namespace
+}  // namespace kestrova
