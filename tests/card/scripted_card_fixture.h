@@ -1,8 +1,7 @@
 #pragma once
 
-// A scripted card in a reader of the simulated service, connected in slot 1
-// the way a page's connect leaves it: each test states the exact commands the
-// card must receive and the answers it gives.
+// A scripted card in a reader of the simulated service: each test states the
+// exact commands the card must receive and the answers it gives.
 
 #include <gtest/gtest.h>
 
@@ -22,22 +21,20 @@ inline constexpr std::int32_t kCardSlot = 1;
 
 class ScriptedCardTest : public SimulatedServiceTest {
   protected:
-    // Puts a scripted card speaking `protocol` in a reader of that name;
-    // with `connect`, opens it as ConnectCard does.
+    // With `connect`, the card is opened in slot 1 as ConnectCard opens it.
     void InsertScriptedCard(sim::Protocol protocol, const std::string& readerName = "Reader A",
                             bool connect = true) {
         AddEmptyReader(readerName);
         card_ = std::make_shared<sim::ScriptedCard>(sim::HexBytes("3B 02 14 50"), protocol);
         ASSERT_TRUE(sim::PlugCard(readerName, card_));
-        if (!connect) {
-            return;
+        if (connect) {
+            std::int32_t slot = 0;
+            std::int32_t readerCount = 1;
+            std::int32_t textLength = 0;
+            AtrText text{};
+            ASSERT_EQ(OpenCard(readerName.c_str(), slot, readerCount, textLength, text), 0);
+            ASSERT_EQ(slot, kCardSlot);
         }
-        std::int32_t slot = 0;
-        std::int32_t readerCount = 1;
-        std::int32_t textLength = 0;
-        AtrText text{};
-        ASSERT_EQ(OpenCard(readerName.c_str(), slot, readerCount, textLength, text), 0);
-        ASSERT_EQ(slot, kCardSlot);
     }
 
     void Expect(std::string_view command, std::string_view response) {
@@ -54,11 +51,5 @@ class ScriptedCardTest : public SimulatedServiceTest {
 
     std::shared_ptr<sim::ScriptedCard> card_;
 };
-
-// A record answer: `bytes` of record content followed by 90 00.
-inline std::string Record(std::string_view content) {
-    return sim::HexText(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()) +
-           "9000";
-}
 
 }  // namespace kestrova::testing
