@@ -34,3 +34,16 @@ target_link_libraries(kestrova_card_model
 set_target_properties(kestrova_card_model PROPERTIES
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
+
+# kestrova-vicc: the frame handling and options are a library for the tests.
+add_library(kestrova_vicc_core STATIC
+  vicc/vicc_loop.cpp
+  vicc/vicc_options.cpp
+  vicc/vicc_session.cpp
+  vicc/vpcd_connection.cpp
+  vicc/vpcd_frames.cpp
+)
+target_link_libraries(kestrova_vicc_core PUBLIC kestrova_card_model kestrova_options)
+
+add_executable(kestrova-vicc vicc/main.cpp)
+target_link_libraries(kestrova-vicc PRIVATE kestrova_vicc_core kestrova_options)

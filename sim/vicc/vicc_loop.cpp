@@ -1,0 +1,188 @@
+#include "sim/vicc/vicc_loop.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "sim/hex_bytes.h"
+#include "sim/vicc/vicc_session.h"
+#include "sim/vicc/vpcd_connection.h"
+
+namespace kestrova::sim::vicc {
+namespace {
+
+// Lines from a descriptor, as they arrive.
+class CommandLines {
+  public:
+    // Longer lines are no command; they are dropped unread.
+    static constexpr std::size_t kMaxLine = 256;
+
+    explicit CommandLines(int descriptor) : descriptor_(descriptor) {}
+
+    int Descriptor() const { return open_ ? descriptor_ : -1; }
+
+    // Reads once; false at the end of the input.
+    bool Read() {
+        char buffer[256];
+        ssize_t count = 0;
+        do {
+            count = read(descriptor_, buffer, sizeof buffer);
+        } while (count < 0 && errno == EINTR);
+        if (count <= 0) {
+            open_ = false;
+            return false;
+        }
+        pending_.append(buffer, static_cast<std::size_t>(count));
+        if (pending_.size() > kMaxLine && pending_.find('\n') == std::string::npos) {
+            pending_.clear();
+            overlong_ = true;
+        }
+        return true;
+    }
+
+    std::optional<std::string> Next() {
+        const std::size_t end = pending_.find('\n');
+        if (end == std::string::npos) {
+            return std::nullopt;
+        }
+        std::string line = pending_.substr(0, end);
+        pending_.erase(0, end + 1);
+        if (overlong_) {
+            overlong_ = false;
+            return std::string("(a line too long)");
+        }
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        const std::size_t last = line.find_last_not_of(" \t\r");
+        return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+    }
+
+  private:
+    int descriptor_;
+    bool open_ = true;
+    bool overlong_ = false;
+    std::string pending_;
+};
+
+class Vicc {
+  public:
+    Vicc(const ViccOptions& options, SimulatedCard& card, std::ostream& out, std::ostream& err)
+        : options_(options), card_(card), out_(out), err_(err) {}
+
+    bool Insert() {
+        if (connection_) {
+            Say("error: the card is already in");
+            return true;
+        }
+        std::string error;
+        connection_ =
+            VpcdConnection::Open(options_.host, options_.port, options_.connectTimeoutMs, error);
+        if (!connection_) {
+            err_ << "kestrova-vicc: " << error << '\n';
+            Say("error: " + error);
+            return false;
+        }
+        frames_ = FrameReader();
+        session_ = std::make_unique<ViccSession>(card_);
+        Say("card inserted");
+        return true;
+    }
+
+    void Remove() {
+        if (!connection_) {
+            Say("error: the card is already out");
+            return;
+        }
+        connection_.reset();
+        card_.Reset();
+        Say("card removed");
+    }
+
+    const VpcdConnection* Connection() const { return connection_.get(); }
+
+    // False when vpcd went away.
+    bool Serve() {
+        if (!connection_->ReadInto(frames_)) {
+            err_ << "kestrova-vicc: vpcd closed the connection\n";
+            connection_.reset();
+            return false;
+        }
+        while (auto payload = frames_.Next()) {
+            const auto answer = session_->OnFrame(*payload);
+            if (options_.logApdus && payload->size() > 1) {
+                err_ << "> " << HexText(*payload) << "\n< " << (answer ? HexText(*answer) : "")
+                     << '\n';
+            }
+            if (answer && !connection_->Send(*answer)) {
+                err_ << "kestrova-vicc: cannot answer vpcd\n";
+                connection_.reset();
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void Say(const std::string& line) { out_ << line << std::endl; }
+
+  private:
+    const ViccOptions& options_;
+    SimulatedCard& card_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::unique_ptr<VpcdConnection> connection_;
+    std::unique_ptr<ViccSession> session_;
+    FrameReader frames_;
+};
+
+}  // namespace
+
+int RunVicc(const ViccOptions& options, SimulatedCard& card, int commandDescriptor,
+            std::ostream& out, std::ostream& err) {
+    Vicc vicc(options, card, out, err);
+    if (!options.startRemoved && !vicc.Insert()) {
+        return kViccExitFailure;
+    }
+    CommandLines commands(commandDescriptor);
+    for (;;) {
+        pollfd watched[2] = {{commands.Descriptor(), POLLIN, 0}, {-1, POLLIN, 0}};
+        if (vicc.Connection() != nullptr) {
+            watched[1].fd = vicc.Connection()->Descriptor();
+        }
+        if (watched[0].fd < 0 && watched[1].fd < 0) {
+            return kViccExitSuccess;  // the card is out and no command can come
+        }
+        if (poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            err << "kestrova-vicc: poll failed\n";
+            return kViccExitFailure;
+        }
+        if (watched[1].fd >= 0 && (watched[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0 &&
+            !vicc.Serve()) {
+            return kViccExitFailure;
+        }
+        if (watched[0].fd < 0 || (watched[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+            continue;
+        }
+        commands.Read();
+        while (auto command = commands.Next()) {
+            if (*command == "remove") {
+                vicc.Remove();
+            } else if (*command == "insert") {
+                if (!vicc.Insert()) {
+                    return kViccExitFailure;
+                }
+            } else if (*command == "quit") {
+                return kViccExitSuccess;
+            } else if (!command->empty()) {
+                vicc.Say("error: unknown command \"" + *command + "\" (remove, insert, quit)");
+            }
+        }
+    }
+}
+
+}  // namespace kestrova::sim::vicc
