@@ -1,0 +1,520 @@
+#!/usr/bin/env python3
+"""End-to-end tests of Kestrova on the real PC/SC daemon.
+
+One test case is a file of page calls (cases/NAME.kscript) in which every call
+carries the result it must print:
+
+    ConnectCard("Virtual PCD 00 00")          #=> 0
+    GetReaderStatus("Virtual PCD 00 00", 0)   #daemon=> null  #sim=> "Virtual PCD"
+
+"#=>" holds on both services; "#daemon=>" and "#sim=>" name a result that
+differs between them. Lines ":card remove READER" and ":card insert READER"
+take a card out or put it back between calls.
+
+The case runs twice: on the simulated PC/SC service holding vpcd-profile.json,
+and on pcscd with one kestrova-vicc per card of that profile behind vpcd. The
+daemon runs in a private mount and network namespace (root is needed), with
+its own /run/pcscd and loopback interface, so that neither its socket nor
+vpcd's ports meet any other daemon. Everything started is stopped by process
+id, also on failure, and every wait has a time limit.
+
+The case "apdu" sends commands straight through pcscd to both cards instead.
+
+Exit status: 0 passed, 1 failed, 77 skipped (no root, no namespaces, pcscd or
+vpcd missing; the simulated half has run by then).
+"""
+
+import argparse
+import ctypes
+import fcntl
+import glob
+import os
+import re
+import select
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import time
+
+SKIP = 77
+PAGE_URL = "https://card.kestrova.example.com/"
+VPCD_PORTS = {"Virtual PCD 00 00": 35963, "Virtual PCD 00 01": 35964}
+INSIDE = "KESTROVA_E2E_INSIDE_NAMESPACE"
+SHELL_PROMPT = "kestrova> "
+WAIT = 15.0  # seconds for any one thing to happen
+
+
+class Failure(Exception):
+    pass
+
+
+# ---------------------------------------------------------------- case files
+
+class Step:
+    def __init__(self, number, text, daemon=None, sim=None, directive=None):
+        self.number = number
+        self.text = text
+        self.expected = {"daemon": daemon, "sim": sim}
+        self.directive = directive
+
+
+ANNOTATION = re.compile(r"#(daemon|sim)?=>")
+
+
+def load_case(path):
+    steps = []
+    with open(path, encoding="utf-8") as file:
+        for number, raw in enumerate(file, 1):
+            line = raw.rstrip("\n")
+            stripped = line.strip()
+            if not stripped or stripped.startswith("#"):
+                continue
+            if stripped.startswith(":"):
+                words = stripped.split(None, 2)
+                if len(words) != 3 or words[0] != ":card" or words[1] not in ("remove", "insert"):
+                    raise Failure(f"{path}:{number}: unknown directive {stripped}")
+                steps.append(Step(number, stripped, directive=(words[1], words[2])))
+                continue
+            marks = list(ANNOTATION.finditer(line))
+            if not marks:
+                raise Failure(f"{path}:{number}: the call has no #=> result")
+            call = line[:marks[0].start()].strip()
+            results = {}
+            for index, mark in enumerate(marks):
+                end = marks[index + 1].start() if index + 1 < len(marks) else len(line)
+                results[mark.group(1) or "both"] = line[mark.end():end].strip()
+            both = results.get("both")
+            steps.append(Step(number, call, results.get("daemon", both), results.get("sim", both)))
+            if steps[-1].expected["daemon"] is None or steps[-1].expected["sim"] is None:
+                raise Failure(f"{path}:{number}: give #=>, or both #daemon=> and #sim=>")
+    return steps
+
+
+def check_output(service, steps, printed):
+    """Compares kestrova's lines with the expected ones, call by call."""
+    calls = [step for step in steps if step.directive is None]
+    problems = []
+    for index, step in enumerate(calls):
+        expected = f"{step.text} -> {step.expected[service]}"
+        actual = printed[index] if index < len(printed) else "(nothing printed)"
+        if actual != expected:
+            problems.append(f"  line {step.number}: expected {expected}\n"
+                            f"  {' ' * len(str(step.number))}       printed  {actual}")
+    for extra in printed[len(calls):]:
+        problems.append(f"  printed more: {extra}")
+    if problems:
+        raise Failure(f"on the {service} service:\n" + "\n".join(problems))
+
+
+# ---------------------------------------------------------------- processes
+
+def die_with_parent():
+    """Runs in each child: ends it when the driver ends, however it ends."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    pr_set_pdeathsig = 1
+    libc.prctl(pr_set_pdeathsig, signal.SIGTERM)
+
+
+def stop(process, name, log=None):
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        print(f"e2e: {name} ignored SIGTERM; killing it", file=log or sys.stderr)
+        process.kill()
+        process.wait(timeout=5)
+
+
+def run_checked(command, timeout=60, stdin=None):
+    started = time.monotonic()
+    try:
+        result = subprocess.run(command, stdin=stdin, capture_output=True, text=True,
+                                timeout=timeout, preexec_fn=die_with_parent)
+    except subprocess.TimeoutExpired as expired:
+        raise Failure(f"{command[0]} did not finish in {timeout} s") from expired
+    elapsed = time.monotonic() - started
+    if result.returncode != 0:
+        raise Failure(f"{' '.join(command)} exited with {result.returncode}\n"
+                      f"stdout:\n{result.stdout}\nstderr:\n{result.stderr}")
+    return result.stdout.splitlines(), elapsed
+
+
+# ---------------------------------------------------------------- PC/SC client
+
+class ReaderState(ctypes.Structure):
+    _fields_ = [("reader", ctypes.c_char_p), ("user_data", ctypes.c_void_p),
+                ("current_state", ctypes.c_ulong), ("event_state", ctypes.c_ulong),
+                ("atr_length", ctypes.c_ulong), ("atr", ctypes.c_ubyte * 33)]
+
+
+class IoRequest(ctypes.Structure):
+    _fields_ = [("protocol", ctypes.c_ulong), ("pci_length", ctypes.c_ulong)]
+
+
+SCARD_STATE_EMPTY = 0x10
+SCARD_STATE_PRESENT = 0x20
+SCARD_E_TIMEOUT = 0x8010000A
+SCARD_SHARE_SHARED = 2
+SCARD_PROTOCOL_T0 = 1
+SCARD_PROTOCOL_T1 = 2
+SCARD_LEAVE_CARD = 0
+
+
+class Pcsc:
+    """The system's PC/SC client library, for waiting on pcscd and for raw commands."""
+
+    def __init__(self):
+        self.lib = ctypes.CDLL("libpcsclite.so.1")
+        self.context = ctypes.c_long(0)
+        self.check(self.lib.SCardEstablishContext(2, None, None, ctypes.byref(self.context)),
+                   "SCardEstablishContext")
+
+    @staticmethod
+    def check(result, what):
+        if result & 0xFFFFFFFF:
+            raise Failure(f"{what} failed: 0x{result & 0xFFFFFFFF:08X}")
+
+    def close(self):
+        self.lib.SCardReleaseContext(self.context)
+
+    def readers(self):
+        length = ctypes.c_ulong(0)
+        self.check(self.lib.SCardListReaders(self.context, None, None, ctypes.byref(length)),
+                   "SCardListReaders")
+        names = ctypes.create_string_buffer(length.value)
+        self.check(self.lib.SCardListReaders(self.context, None, names, ctypes.byref(length)),
+                   "SCardListReaders")
+        return [name.decode() for name in names.raw[:length.value].split(b"\0") if name]
+
+    def wait_for_card(self, reader, present):
+        """Until pcscd itself sees the card in (or out of) the reader."""
+        wanted = SCARD_STATE_PRESENT if present else SCARD_STATE_EMPTY
+        state = ReaderState(reader.encode(), None, 0, 0, 0)
+        deadline = time.monotonic() + WAIT
+        while time.monotonic() < deadline:
+            result = self.lib.SCardGetStatusChange(self.context, ctypes.c_ulong(200),
+                                                   ctypes.byref(state), ctypes.c_ulong(1))
+            if result & 0xFFFFFFFF not in (0, SCARD_E_TIMEOUT):
+                self.check(result, "SCardGetStatusChange")
+            if state.event_state & wanted:
+                return
+            state.current_state = state.event_state & ~0x2  # without SCARD_STATE_CHANGED
+        raise Failure(f"pcscd did not see the card {'in' if present else 'out of'} {reader}")
+
+    def connect(self, reader):
+        card = ctypes.c_long(0)
+        protocol = ctypes.c_ulong(0)
+        self.check(self.lib.SCardConnect(self.context, reader.encode(), SCARD_SHARE_SHARED,
+                                         SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
+                                         ctypes.byref(card), ctypes.byref(protocol)),
+                   f"SCardConnect({reader})")
+        return card, protocol.value
+
+    def transmit(self, card, protocol, command_hex):
+        pci_name = "g_rgSCardT0Pci" if protocol == SCARD_PROTOCOL_T0 else "g_rgSCardT1Pci"
+        pci = IoRequest.in_dll(self.lib, pci_name)
+        command = bytes.fromhex(command_hex)
+        response = (ctypes.c_ubyte * 258)()
+        length = ctypes.c_ulong(len(response))
+        self.check(self.lib.SCardTransmit(card, ctypes.byref(pci), command, len(command), None,
+                                          response, ctypes.byref(length)), "SCardTransmit")
+        return bytes(response[:length.value]).hex().upper()
+
+    def disconnect(self, card):
+        self.lib.SCardDisconnect(card, SCARD_LEAVE_CARD)
+
+
+# ---------------------------------------------------------------- the daemon
+
+def bring_loopback_up():
+    siocgifflags, siocsifflags, iff_up = 0x8913, 0x8914, 0x1
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        request = struct.pack("16sh", b"lo", 0)
+        flags = struct.unpack("16sh", fcntl.ioctl(probe, siocgifflags, request))[1]
+        fcntl.ioctl(probe, siocsifflags, struct.pack("16sh", b"lo", flags | iff_up))
+
+
+def find_pcscd():
+    return shutil.which("pcscd") or next(
+        (path for path in ("/usr/sbin/pcscd", "/sbin/pcscd") if os.access(path, os.X_OK)), None)
+
+
+def daemon_unavailable():
+    """Why the daemon half cannot run here, or None."""
+    if os.geteuid() != 0:
+        return "needs root for a private mount and network namespace"
+    if shutil.which("unshare") is None:
+        return "unshare (util-linux) is missing"
+    if find_pcscd() is None:
+        return "pcscd is not installed (apt-get install pcscd)"
+    if not glob.glob("/usr/lib/pcsc/drivers/serial/libifdvpcd.so*") and not glob.glob(
+            "/usr/lib/*/pcsc/drivers/serial/libifdvpcd.so*"):
+        return "vpcd is not installed (apt-get install vsmartcard-vpcd)"
+    try:
+        ctypes.CDLL("libpcsclite.so.1")
+    except OSError:
+        return "libpcsclite.so.1 is missing (apt-get install libpcsclite1)"
+    probe = subprocess.run(["unshare", "--mount", "--net", "true"], capture_output=True,
+                           timeout=30)
+    if probe.returncode != 0:
+        return "namespaces are not allowed here: " + probe.stderr.decode(errors="replace")
+    return None
+
+
+class Vicc:
+    def __init__(self, args, reader, log):
+        self.reader = reader
+        self.process = subprocess.Popen(
+            [args.vicc, "--profile", args.profile, "--reader", reader,
+             "--port", str(VPCD_PORTS[reader]), "--connect-timeout", str(int(WAIT))],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=log, text=True, bufsize=1,
+            preexec_fn=die_with_parent)
+        self.expect("card inserted")
+
+    def expect(self, wanted):
+        deadline = time.monotonic() + WAIT + 5
+        while time.monotonic() < deadline:
+            ready, _, _ = select.select([self.process.stdout], [], [], 0.2)
+            if ready:
+                line = self.process.stdout.readline().strip()
+                if line == wanted:
+                    return
+                raise Failure(f"kestrova-vicc for {self.reader} said {line!r}, not {wanted!r}")
+        raise Failure(f"kestrova-vicc for {self.reader} did not say {wanted!r}")
+
+    def command(self, word):
+        self.process.stdin.write(word + "\n")
+        self.process.stdin.flush()
+        self.expect("card removed" if word == "remove" else "card inserted")
+
+    def stop(self, log):
+        if self.process.poll() is None:
+            try:
+                self.process.stdin.write("quit\n")
+                self.process.stdin.flush()
+                self.process.wait(timeout=5)
+            except (BrokenPipeError, subprocess.TimeoutExpired):
+                pass
+        stop(self.process, "kestrova-vicc", log)
+
+
+class Daemon:
+    """pcscd with vpcd's two readers, a kestrova-vicc behind each."""
+
+    def __init__(self, args):
+        self.args = args
+        self.pcscd = None
+        self.viccs = {}
+        self.pcsc = None
+        os.makedirs(args.work_dir, exist_ok=True)
+        self.log_path = os.path.join(args.work_dir, f"{args.case}.daemon.log")
+        self.log = open(self.log_path, "w")
+
+    def __enter__(self):
+        os.makedirs("/run/pcscd", exist_ok=True)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=0755", "tmpfs", "/run/pcscd"],
+                       check=True, timeout=30)
+        bring_loopback_up()
+        self.pcscd = subprocess.Popen([find_pcscd(), "--foreground"], stdout=self.log,
+                                      stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
+        deadline = time.monotonic() + WAIT
+        while not os.path.exists("/run/pcscd/pcscd.comm"):
+            if self.pcscd.poll() is not None or time.monotonic() > deadline:
+                raise Failure("pcscd did not start")
+            time.sleep(0.05)
+        self.pcsc = Pcsc()
+        self.wait_for_readers()
+        for reader in VPCD_PORTS:
+            self.viccs[reader] = Vicc(self.args, reader, self.log)
+            self.pcsc.wait_for_card(reader, present=True)
+        return self
+
+    def __exit__(self, *exception):
+        if self.pcsc is not None:
+            self.pcsc.close()
+        for vicc in self.viccs.values():
+            vicc.stop(self.log)
+        stop(self.pcscd, "pcscd", self.log)
+        self.log.close()
+        if exception[0] is not None:
+            with open(self.log_path) as log:
+                sys.stderr.write(f"---- {self.log_path}\n{log.read()}----\n")
+        return False
+
+    def wait_for_readers(self):
+        readers = []
+        deadline = time.monotonic() + WAIT
+        while time.monotonic() < deadline:
+            try:
+                readers = self.pcsc.readers()
+            except Failure:
+                readers = []  # none yet
+            if sorted(readers) == sorted(VPCD_PORTS):
+                return
+            time.sleep(0.05)
+        raise Failure(f"pcscd lists {readers}, not vpcd's two readers")
+
+    def card(self, word, reader):
+        if reader not in self.viccs:
+            raise Failure(f"no kestrova-vicc serves {reader}")
+        self.viccs[reader].command(word)
+        self.pcsc.wait_for_card(reader, present=word == "insert")
+
+
+# ---------------------------------------------------------------- running a case
+
+def run_on_simulated(args, case_path):
+    printed, elapsed = run_checked([args.simulated_run, args.profile, PAGE_URL, case_path])
+    return printed, elapsed
+
+
+def run_on_daemon(args, daemon, steps, case_path):
+    if all(step.directive is None for step in steps):
+        return run_checked([args.kestrova, "run", "--page-url", PAGE_URL, case_path])
+    # Directives fall between calls of one control: drive the shell call by call.
+    started = time.monotonic()
+    shell = subprocess.Popen([args.kestrova, "shell", "--page-url", PAGE_URL],
+                             stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, preexec_fn=die_with_parent)
+    printed = []
+    try:
+        read_until_prompt(shell)
+        for step in steps:
+            if step.directive is not None:
+                daemon.card(*step.directive)
+                continue
+            shell.stdin.write(step.text.encode() + b"\n")
+            shell.stdin.flush()
+            printed.extend(read_until_prompt(shell))
+        shell.stdin.close()
+        shell.wait(timeout=WAIT)
+    finally:
+        stop(shell, "kestrova shell")
+    return printed, time.monotonic() - started
+
+
+def read_until_prompt(shell):
+    output = b""
+    deadline = time.monotonic() + 60
+    while not output.endswith(SHELL_PROMPT.encode()):
+        ready, _, _ = select.select([shell.stdout, shell.stderr], [], [], 0.5)
+        if shell.stderr in ready:
+            error = os.read(shell.stderr.fileno(), 4096)
+            if error:
+                raise Failure("kestrova shell: " + error.decode(errors="replace"))
+        if shell.stdout in ready:
+            chunk = os.read(shell.stdout.fileno(), 4096)
+            if not chunk:
+                raise Failure("kestrova shell ended early")
+            output += chunk
+        if time.monotonic() > deadline:
+            raise Failure("kestrova shell did not answer")
+    return output[:-len(SHELL_PROMPT)].decode().splitlines()
+
+
+APDU_EXCHANGES = [
+    # (reader, command, answer): the card's answers as pcscd passes them on.
+    ("Virtual PCD 00 00", "00A4040008A000000172950001", "610C"),
+    ("Virtual PCD 00 00", "00C000000C", "6F0A8408A0000001729500019000"),
+    ("Virtual PCD 00 00", "00B0000010", "888600001234567828123100000000009000"),
+    ("Virtual PCD 00 00", "00A40200021001", "610D"),
+    ("Virtual PCD 00 00", "00B2030420", "6C12"),
+    ("Virtual PCD 00 00", "00B2030412",
+     "0310" + b"0040123456789012".hex().upper() + "9000"),
+    ("Virtual PCD 00 00", "0020001008654321FFFFFFFFFF", "63C2"),
+    ("Virtual PCD 00 01", "00A4040008A00000017295000100", "6F0A8408A0000001729500019000"),
+    ("Virtual PCD 00 01", "0020001008654321FFFFFFFFFF", "9000"),
+    ("Virtual PCD 00 01", "00E2100308" + b"record 1".hex().upper() + "00",
+     "08" + b"00000500".hex().upper() + "1003"),
+]
+
+
+def run_apdu_case(daemon):
+    pcsc = daemon.pcsc
+    handles = {}
+    try:
+        for reader, command, answer in APDU_EXCHANGES:
+            if reader not in handles:
+                handles[reader] = pcsc.connect(reader)
+            card, protocol = handles[reader]
+            expected_protocol = SCARD_PROTOCOL_T0 if reader.endswith("00") else SCARD_PROTOCOL_T1
+            if protocol != expected_protocol:
+                raise Failure(f"{reader}: protocol {protocol}, not {expected_protocol}")
+            got = pcsc.transmit(card, protocol, command)
+            if not got.startswith(answer):
+                raise Failure(f"{reader}: {command} answered {got}, expected {answer}...")
+    finally:
+        for card, _ in handles.values():
+            pcsc.disconnect(card)
+
+
+def inside_namespace(args):
+    with Daemon(args) as daemon:
+        if args.case == "apdu":
+            run_apdu_case(daemon)
+            print("e2e apdu: every command answered as expected through pcscd")
+            return
+        case_path = os.path.join(args.cases_dir, args.case + ".kscript")
+        steps = load_case(case_path)
+        printed, elapsed = run_on_daemon(args, daemon, steps, case_path)
+        check_output("daemon", steps, printed)
+        print(f"e2e {args.case}: daemon gives the expected results "
+              f"({elapsed * 1000:.0f} ms for the whole script)")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--case", required=True)
+    parser.add_argument("--cases-dir", required=True)
+    parser.add_argument("--profile", required=True)
+    parser.add_argument("--kestrova", required=True)
+    parser.add_argument("--vicc", required=True)
+    parser.add_argument("--simulated-run", required=True)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--time-limit", type=int, default=150)
+    args = parser.parse_args()
+
+    def out_of_time(*_):
+        raise Failure(f"the case took longer than {args.time_limit} s")
+
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.signal(signal.SIGTERM, out_of_time)
+    signal.alarm(args.time_limit)
+    try:
+        if os.environ.get(INSIDE) == "1":
+            inside_namespace(args)
+            return 0
+        if args.case != "apdu":
+            case_path = os.path.join(args.cases_dir, args.case + ".kscript")
+            steps = load_case(case_path)
+            printed, elapsed = run_on_simulated(args, case_path)
+            check_output("sim", steps, printed)
+            print(f"e2e {args.case}: simulated service gives the expected results "
+                  f"({elapsed * 1000:.0f} ms for the whole script)")
+        reason = daemon_unavailable()
+        if reason is not None:
+            print(f"e2e {args.case}: daemon half skipped: {reason}")
+            return SKIP
+    except Failure as failure:
+        print(f"e2e {args.case}: FAILED {failure}", file=sys.stderr)
+        return 1
+    signal.alarm(0)
+    sys.stdout.flush()
+    # The same driver again, as the one process in fresh namespaces.
+    environment = dict(os.environ, **{INSIDE: "1"})
+    os.execvpe("unshare", ["unshare", "--mount", "--net", "--", sys.executable,
+                           os.path.abspath(__file__)] + sys.argv[1:], environment)
+    return 1
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except Failure as failure:
+        print(f"e2e: FAILED {failure}", file=sys.stderr)
+        sys.exit(1)
