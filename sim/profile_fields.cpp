@@ -120,22 +120,26 @@ Failure ReadHex(const Json& value, const std::string& path, std::size_t minBytes
 
 Failure ReadInteger(const Json& value, const std::string& path, std::int64_t min, std::int64_t max,
                     std::int64_t& out) {
-    const Failure outOfRange = ErrorAt(
-        path, "must be an integer from " + std::to_string(min) + " to " + std::to_string(max));
+    auto outOfRange = [&] {
+        return ErrorAt(
+            path, "must be an integer from " + std::to_string(min) + " to " + std::to_string(max));
+    };
+    std::int64_t number = 0;
     if (value.is_number_unsigned()) {
-        const auto number = value.get<std::uint64_t>();
-        if (number > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-            return outOfRange;
+        const auto unsignedNumber = value.get<std::uint64_t>();
+        if (unsignedNumber > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+            return outOfRange();
         }
-        out = static_cast<std::int64_t>(number);
+        number = static_cast<std::int64_t>(unsignedNumber);
     } else if (value.is_number_integer()) {
-        out = value.get<std::int64_t>();
+        number = value.get<std::int64_t>();
     } else {
-        return outOfRange;
+        return outOfRange();
     }
-    if (out < min || out > max) {
-        return outOfRange;
+    if (number < min || number > max) {
+        return outOfRange();
     }
+    out = number;
     return std::nullopt;
 }
 

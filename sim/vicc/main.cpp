@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <exception>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -15,9 +16,7 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     using namespace kestrova::sim;
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto parsed = vicc::ParseViccOptions(arguments);
@@ -44,4 +43,17 @@ int main(int argc, char** argv) {
     }
     FinancialCard card(std::get<CardContent>(content));
     return vicc::RunVicc(options, card, STDIN_FILENO, std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing throws on purpose; running out of memory should still end with
+    // a message and a failure status.
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& exception) {
+        std::cerr << "kestrova-vicc: " << exception.what() << '\n';
+        return kestrova::sim::vicc::kViccExitFailure;
+    }
 }

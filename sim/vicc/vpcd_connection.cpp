@@ -114,7 +114,9 @@ std::unique_ptr<VpcdConnection> VpcdConnection::Open(const std::string& host, st
         }
         const int reason = errno;
         if (std::chrono::steady_clock::now() >= deadline) {
-            error = "cannot reach vpcd at " + host + ":" + service + ": " + std::strerror(reason);
+            error = "cannot reach vpcd at ";
+            error.append(host).append(":").append(service).append(": ");
+            error.append(std::strerror(reason));
             return nullptr;
         }
         std::this_thread::sleep_for(kRetryPause);
