@@ -33,7 +33,7 @@ class PinBlock {
     void Wipe();
 
   private:
-    std::array<std::uint8_t, kPinBlockSize> bytes_;
+    std::array<std::uint8_t, kPinBlockSize> bytes_{};
 };
 
 // A PIN text's length, 0 for an absent text.

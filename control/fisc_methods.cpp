@@ -34,7 +34,8 @@ std::int32_t CKestrovaCtrl::FiscSelectAID() {
 // length. A negative number formats as its 32-bit two's complement.
 std::int32_t CKestrovaCtrl::FiscReadRecord(std::int32_t RecordNo) {
     char recordText[16] = {};
-    std::snprintf(recordText, sizeof recordText, "%.2x", static_cast<unsigned int>(RecordNo));
+    // At most 8 digits: the buffer always holds the whole text.
+    (void)std::snprintf(recordText, sizeof recordText, "%.2x", static_cast<unsigned int>(RecordNo));
     ResponseFields fields{LastError, LastResultCode, RespLength, RespData};
     return ReadRecordOfCurrentFile(CurrentSlot, recordText, fields);
 }

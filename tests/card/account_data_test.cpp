@@ -35,7 +35,7 @@ std::string RecordAnswer(int recordNumber, const std::string& text) {
 
 std::string ReadCommand(int recordNumber, int expectedLength) {
     char text[16];
-    std::snprintf(text, sizeof text, "00B2%02X04%02X", recordNumber, expectedLength);
+    (void)std::snprintf(text, sizeof text, "00B2%02X04%02X", recordNumber, expectedLength);
     return text;
 }
 
@@ -120,23 +120,23 @@ TEST_F(AccountDataTest, TheSingleReadMapsItsIndexAndJudgesTheRecord) {
     const struct {
         const AccountFile& file;
         std::int32_t index;
-        std::string answer;
         std::int32_t result;
+        std::string answer;
         std::string text;
     } cases[] = {
-        {kEf1001File, 0, RecordAnswer(3, "0X40123456789012"), 0, "0X40123456789012"},
-        {kEf1001File, 8, RecordAnswer(11, kAccountB + "-- more --"), 0, kAccountB},
-        {kEf1002File, 0, RecordAnswer(1, longAccount), 0, longAccount},
-        {kEf1002File, 8, RecordAnswer(9, longAccount), 0, longAccount},
-        {kEf1001File, 0, RecordAnswer(3, "0040-23456789012"), -1, ""},
-        {kEf1001File, 0, RecordAnswer(3, "0000000000000000"), kResultNoAccount, ""},
-        {kEf1001File, 0, RecordAnswer(3, "004012345678901"), kResultNoAccount, ""},
-        {kEf1001File, 0, "90 00", kResultNoAccount, ""},
-        {kEf1001File, 0, "6A 83", kResultReadRecordFailed, "stale"},
+        {kEf1001File, 0, 0, RecordAnswer(3, "0X40123456789012"), "0X40123456789012"},
+        {kEf1001File, 8, 0, RecordAnswer(11, kAccountB + "-- more --"), kAccountB},
+        {kEf1002File, 0, 0, RecordAnswer(1, longAccount), longAccount},
+        {kEf1002File, 8, 0, RecordAnswer(9, longAccount), longAccount},
+        {kEf1001File, 0, -1, RecordAnswer(3, "0040-23456789012"), ""},
+        {kEf1001File, 0, kResultNoAccount, RecordAnswer(3, "0000000000000000"), ""},
+        {kEf1001File, 0, kResultNoAccount, RecordAnswer(3, "004012345678901"), ""},
+        {kEf1001File, 0, kResultNoAccount, "90 00", ""},
+        {kEf1001File, 0, kResultReadRecordFailed, "6A 83", "stale"},
         // 24 bytes pass the length test, but the number runs to offset 25:
         // its missing characters read as zero.
-        {kEf1002File, 0, RecordAnswer(1, longAccount.substr(0, 22)), -1, ""},
-        {kEf1002File, 0, RecordAnswer(1, longAccount.substr(0, 21)), kResultNoAccount, ""},
+        {kEf1002File, 0, -1, RecordAnswer(1, longAccount.substr(0, 22)), ""},
+        {kEf1002File, 0, kResultNoAccount, RecordAnswer(1, longAccount.substr(0, 21)), ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);

@@ -62,15 +62,15 @@ TEST_F(RawCommandTest, TransmitStoresTheDataOrFilesTheFailure) {
     ExpectAllExchanged();
 
     const struct {
-        std::int32_t length;
         const char* text;
+        std::int32_t length;
         std::int32_t result;
     } refused[] = {
-        {4, "00B2010", kResultWrongLength},
-        {-1, "", kResultWrongLength},
-        {0x40000000, "00", kResultWrongLength},
-        {2, "00-2", kResultBadHexText},
-        {2, nullptr, kResultNoText},
+        {"00B2010", 4, kResultWrongLength},
+        {"", -1, kResultWrongLength},
+        {"00", 0x40000000, kResultWrongLength},
+        {"00-2", 2, kResultBadHexText},
+        {nullptr, 2, kResultNoText},
     };
     for (const auto& c : refused) {
         EXPECT_EQ(TransmitHexCommand(kCardSlot, c.length, c.text, Stale()), c.result);
