@@ -62,6 +62,7 @@ void Reset() {
     state.nextCard = sim_service::kFirstCard;
     state.faults.Clear();
     state.events.clear();
+    state.reportLockWaits = false;
 }
 
 bool AddReader(const ReaderSetup& setup) {
@@ -154,6 +155,12 @@ bool FailCallsAfter(std::string_view function, int passing, int count, long resu
     ServiceState& state = State();
     const std::lock_guard<std::mutex> lock(state.mutex);
     return state.faults.Add(function, passing, count, result);
+}
+
+void ReportLockWaits(bool report) {
+    ServiceState& state = State();
+    const std::lock_guard<std::mutex> lock(state.mutex);
+    state.reportLockWaits = report;
 }
 
 void ClearFaults() {

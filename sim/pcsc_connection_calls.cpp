@@ -49,10 +49,13 @@ LONG Connect(ServiceState& state, SCARDCONTEXT context, LPCSTR readerName, DWORD
     if (reader == nullptr) {
         return SCARD_E_UNKNOWN_READER;
     }
+    if (reader->sharing == kExclusive) {
+        return SCARD_E_SHARING_VIOLATION;
+    }
     // pcscd would wait for another handle's transaction to end; with every
     // handle in this one process that wait could never end.
-    if (reader->sharing == kExclusive || reader->lockHolder != 0) {
-        return SCARD_E_SHARING_VIOLATION;
+    if (reader->lockHolder != 0) {
+        return state.reportLockWaits ? SCARD_E_TIMEOUT : SCARD_E_SHARING_VIOLATION;
     }
     if (shareMode != SCARD_SHARE_DIRECT) {
         if (!reader->cardPresent) {
@@ -203,11 +206,13 @@ LONG SCardConnect(SCARDCONTEXT hContext, LPCSTR szReader, DWORD dwShareMode,
     }
     const LONG result = Connect(state, hContext, szReader, dwShareMode, dwPreferredProtocols,
                                 phCard, pdwActiveProtocol);
-    return RecordCall(
-        state, "SCardConnect", arguments, result,
-        result == SCARD_S_SUCCESS
-            ? "card=" + HandleText(*phCard) + " protocol=" + ProtocolText(*pdwActiveProtocol)
-            : "");
+    std::string outputs;
+    if (result == SCARD_S_SUCCESS) {
+        outputs = "card=" + HandleText(*phCard) + " protocol=" + ProtocolText(*pdwActiveProtocol);
+    } else if (result == SCARD_E_TIMEOUT) {
+        outputs = "[would wait for lock]";
+    }
+    return RecordCall(state, "SCardConnect", arguments, result, outputs);
 }
 
 LONG SCardReconnect(SCARDHANDLE hCard, DWORD dwShareMode, DWORD dwPreferredProtocols,

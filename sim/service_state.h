@@ -63,6 +63,7 @@ struct ServiceState {
     std::uint64_t nextReaderId = 1;
     FaultPlan faults;
     std::vector<std::string> events;
+    bool reportLockWaits = false;  // sim::ReportLockWaits
 };
 
 ServiceState& State();

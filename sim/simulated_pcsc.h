@@ -28,7 +28,8 @@
 //   transaction) and nothing had happened to the card, else SCARD_LEAVE_CARD.
 // - Where pcsc-lite would wait for another handle's lock (connecting while
 //   another handle is in a transaction, calls on a reader locked by another
-//   handle), the simulation answers SCARD_E_SHARING_VIOLATION at once.
+//   handle), the simulation answers SCARD_E_SHARING_VIOLATION at once; with
+//   ReportLockWaits(true) such a connect answers SCARD_E_TIMEOUT instead.
 // - Removing a reader: SCardStatus on its handles answers
 //   SCARD_E_READER_UNAVAILABLE, the other calls SCARD_E_INVALID_VALUE, and
 //   SCardDisconnect succeeds and forgets the handle.
@@ -132,6 +133,13 @@ KESTROVA_SIM_API void Reset();
 [[nodiscard]] KESTROVA_SIM_API bool FailCallsAfter(std::string_view function, int passing,
                                                    int count, long result);
 KESTROVA_SIM_API void ClearFaults();
+
+// On: an SCardConnect that pcscd would hold, with no time limit, until
+// another handle's transaction on that reader ends (the reader not held
+// exclusively) answers SCARD_E_TIMEOUT, its event line ending with
+// " [would wait for lock]", instead of SCARD_E_SHARING_VIOLATION. For tests
+// that must tell such a wait from a plain sharing violation. Off after Reset().
+KESTROVA_SIM_API void ReportLockWaits(bool report);
 
 KESTROVA_SIM_API std::vector<std::string> Events();
 KESTROVA_SIM_API void ClearEvents();
