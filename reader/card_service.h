@@ -43,6 +43,7 @@ struct CardService {
     std::array<ReaderSlot, kSlotCount> slots{};  // slot n is slots[n - 1]
     SCARDHANDLE currentCard = 0;                 // latest connection, whatever its slot
     DWORD activeProtocol = 0;                    // protocol of the latest connect or reconnect
+    SCARDHANDLE transactionCard = 0;             // holds a transaction, see held_transaction.h
     std::array<char, kReaderListSize> listBuffer{};
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/pause.h"
 #include "reader/card_service.h"
+#include "reader/held_transaction.h"
 #include "reader/result_codes.h"
 #include "reader/service_binding.h"
 #include "reader/service_context.h"
@@ -41,7 +42,9 @@ bool CountsAsPresent(std::int32_t result) {
 }
 
 void CloseWithReset(CardService& service, SCARDHANDLE card) {
-    service.functions.disconnect(card, SCARD_RESET_CARD);
+    if (service.functions.disconnect(card, SCARD_RESET_CARD) == SCARD_S_SUCCESS) {
+        ForgetHeldTransaction(service, card);
+    }
     platform::Pause(kTestConnectionPauseMs);
     service.currentCard = 0;
 }
@@ -76,6 +79,8 @@ std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
     }
 
     SCARDHANDLE previousCard = service.currentCard;
+    // pcscd would hold the test connection until our own transaction ends.
+    EndHeldTransaction(service);
     std::int32_t result = NarrowResult(service.functions.connect(
         service.context, name, SCARD_SHARE_EXCLUSIVE, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
         &service.currentCard, &service.activeProtocol));

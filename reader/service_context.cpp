@@ -56,6 +56,8 @@ std::int32_t CloseCardService() {
     for (ReaderSlot& slot : service.slots) {
         slot.card = 0;
     }
+    // Releasing the context closes its handles, and their transaction.
+    service.transactionCard = 0;
     service.contextOpen = 0;
     if (BindCardService() != kResultSuccess) {
         return kResultFailure;

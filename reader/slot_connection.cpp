@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/pause.h"
+#include "reader/held_transaction.h"
 #include "reader/result_codes.h"
 #include "reader/service_binding.h"
 
@@ -89,6 +90,8 @@ std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
     }
 
     SCARDHANDLE previousCard = service.currentCard;
+    // pcscd would hold this connect until our own transaction ends.
+    EndHeldTransaction(service);
     std::int32_t result = NarrowResult(service.functions.connect(
         service.context, slot->readerName.data(), ShareModeFor(shareSelector), kBothProtocols,
         &service.currentCard, &service.activeProtocol));
@@ -113,14 +116,19 @@ std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
             slot->card = previousCard;
         } else if (result == kSharingViolation) {
             // Busy, but not with a connection of ours: share it, and keep
-            // others out for as long as the handle lives.
+            // others out until the card layer connects again or closes the
+            // handle.
+            EndHeldTransaction(service);
             result = NarrowResult(service.functions.connect(
                 service.context, slot->readerName.data(), SCARD_SHARE_SHARED, kBothProtocols,
                 &service.currentCard, &service.activeProtocol));
             if (result == kResultSuccess) {
                 slot->card = service.currentCard;
             }
-            service.functions.beginTransaction(service.currentCard);
+            if (NarrowResult(service.functions.beginTransaction(service.currentCard)) ==
+                kResultSuccess) {
+                HoldTransaction(service, service.currentCard);
+            }
         }
     }
 
@@ -174,6 +182,9 @@ std::int32_t DisconnectSlot(std::int32_t slotNumber, std::int32_t dispositionSel
     if (slot->card != 0) {
         result = NarrowResult(
             service.functions.disconnect(slot->card, DispositionFor(dispositionSelector)));
+        if (result == kResultSuccess) {
+            ForgetHeldTransaction(service, slot->card);
+        }
     }
     slot->registered = 0;
     ClearReaderName(*slot);

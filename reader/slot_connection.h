@@ -17,8 +17,9 @@ inline constexpr std::int32_t kDispositionReset = 2;
 // connect that fails is retried by reconnecting the latest connection (after
 // 150 ms) or else the slot's own (after 100 ms); a reader busy with a
 // connection of this process takes that connection over, or is connected
-// shared inside a transaction. Returns 0 with atrLength and atr delivered,
-// -1 (unbound), 9 (bad slot), 7 (context not open) or the service's code.
+// shared inside a transaction (ended before the card layer's next connect).
+// Returns 0 with atrLength and atr delivered, -1 (unbound), 9 (bad slot),
+// 7 (context not open) or the service's code.
 std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
                          std::int32_t& atrLength, AtrBuffer& atr);
 
