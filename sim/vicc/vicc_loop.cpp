@@ -112,9 +112,9 @@ class Vicc {
         }
         while (auto payload = frames_.Next()) {
             const auto answer = session_->OnFrame(*payload);
-            if (options_.logApdus && payload->size() > 1) {
-                err_ << "> " << HexText(*payload) << "\n< " << (answer ? HexText(*answer) : "")
-                     << '\n';
+            if (options_.logApdus) {
+                err_ << "> " << HexText(*payload) << "\n< "
+                     << (answer ? HexText(*answer) : "(no answer)") << '\n';
             }
             if (answer && !connection_->Send(*answer)) {
                 err_ << "kestrova-vicc: cannot answer vpcd\n";

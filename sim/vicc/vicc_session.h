@@ -2,7 +2,9 @@
 
 // What the card does with each frame from vpcd: power and reset reach the
 // card as a fresh session, the answer to reset is sent when asked for, and
-// commands are answered by the card.
+// commands are answered by the card. vpcd's frames cannot tell a one-byte
+// command 00, 01, 02 or 04 from a control code: such a command is taken as
+// the control code and gets no answer, so the daemon waits for one in vain.
 
 #include <optional>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // The frames of vpcd's TCP connection: a 2-byte big-endian length, then that
-// many bytes of payload. A 1-byte payload from vpcd is a control code, any
-// longer one a command for the card.
+// many bytes of payload. A 1-byte payload 00, 01, 02 or 04 from vpcd is a
+// control code, any other payload a command for the card.
 
 #include <cstddef>
 #include <cstdint>

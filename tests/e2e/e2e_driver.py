@@ -427,6 +427,8 @@ APDU_EXCHANGES = [
     ("Virtual PCD 00 00", "00B2030412",
      "0310" + b"0040123456789012".hex().upper() + "9000"),
     ("Virtual PCD 00 00", "0020001008654321FFFFFFFFFF", "63C2"),
+    # One byte that is none of vpcd's control codes is a command too.
+    ("Virtual PCD 00 00", "05", "6700"),
     ("Virtual PCD 00 01", "00A4040008A00000017295000100", "6F0A8408A0000001729500019000"),
     ("Virtual PCD 00 01", "0020001008654321FFFFFFFFFF", "9000"),
     ("Virtual PCD 00 01", "00E2100308" + b"record 1".hex().upper() + "00",
