@@ -11,6 +11,9 @@ packages=(
   # The virtual card's profiles, and the end-to-end tests on the real PC/SC
   # daemon with the card behind the vpcd reader driver (driven by Python).
   nlohmann-json3-dev pcscd vsmartcard-vpcd python3
+  # The windowed user interface, its Ming face for Chinese texts, and the
+  # tests that drive the real window on a virtual display.
+  qt6-base-dev fonts-arphic-uming xvfb xdotool
 )
 
 missing=()
