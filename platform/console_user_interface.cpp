@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/modal_dialog.h"
 
 namespace kestrova::platform {
 namespace {
@@ -66,6 +67,11 @@ void ConsoleUserInterface::ShowMessageBox(std::string_view text, std::string_vie
                                           MessageBoxIcon /*icon*/) {
     *out_ << Utf16ToUtf8(AnsiToUtf16(caption)) << ": " << Utf16ToUtf8(AnsiToUtf16(text)) << '\n'
           << std::flush;
+}
+
+std::int32_t ConsoleUserInterface::RunModal(ModalDialog& /*dialog*/) {
+    *out_ << "cannot ask for confirmation here: cancelled\n" << std::flush;
+    return kDialogCancel;
 }
 
 }  // namespace kestrova::platform

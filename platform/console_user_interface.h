@@ -17,6 +17,7 @@ class ConsoleUserInterface final : public UserInterface {
 
     void ShowMessageBox(std::string_view text, std::string_view caption,
                         MessageBoxIcon icon) override;
+    std::int32_t RunModal(ModalDialog& dialog) override;
 
   private:
     std::ostream* out_;

@@ -3,9 +3,12 @@
 // What the control shows to the user. Texts are the control's own strings:
 // code page 950 bytes, converted only by the implementation that draws them.
 
+#include <cstdint>
 #include <string_view>
 
 namespace kestrova::platform {
+
+class ModalDialog;
 
 enum class MessageBoxIcon { Warning };
 
@@ -16,6 +19,11 @@ class UserInterface {
     // Modal: returns once the user has dismissed the box.
     virtual void ShowMessageBox(std::string_view text, std::string_view caption,
                                 MessageBoxIcon icon) = 0;
+
+    // Creates the dialog's window from its template, runs it modally on the
+    // calling thread (start-up, timers, OK, Cancel delivered to the dialog)
+    // and returns the code the dialog passed to DialogWindow::End.
+    virtual std::int32_t RunModal(ModalDialog& dialog) = 0;
 
   protected:
     UserInterface() = default;

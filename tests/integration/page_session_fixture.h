@@ -19,6 +19,7 @@
 #include "control/kestrova_ctrl.h"
 #include "control/unicode_text.h"
 #include "platform/hosting_page.h"
+#include "platform/modal_dialog.h"
 #include "platform/pause.h"
 #include "platform/user_interface.h"
 #include "reader/card_service.h"
@@ -37,6 +38,10 @@ class RecordingUserInterface final : public platform::UserInterface {
     void ShowMessageBox(std::string_view text, std::string_view caption,
                         platform::MessageBoxIcon /*icon*/) override {
         boxes.push_back({std::string(text), std::string(caption)});
+    }
+    // No user confirms a window here: every modal window ends as cancelled.
+    std::int32_t RunModal(platform::ModalDialog& /*dialog*/) override {
+        return platform::kDialogCancel;
     }
     std::vector<ShownBox> boxes;
 };

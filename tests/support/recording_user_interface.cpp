@@ -7,4 +7,9 @@ void RecordingUserInterface::ShowMessageBox(std::string_view text, std::string_v
     messageBoxes.push_back({std::string(text), std::string(caption), icon});
 }
 
+std::int32_t RecordingUserInterface::RunModal(platform::ModalDialog& /*dialog*/) {
+    ++modalRuns;
+    return modalResult;
+}
+
 }  // namespace kestrova::test_support
