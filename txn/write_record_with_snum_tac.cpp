@@ -1,0 +1,55 @@
+#include "txn/write_record_with_snum_tac.h"
+
+#include <array>
+#include <cstring>
+
+#include "card/card_commands.h"
+#include "card/card_result_codes.h"
+#include "card/hex.h"
+#include "reader/apdu_exchange.h"
+
+namespace kestrova {
+namespace {
+
+constexpr std::uint8_t kClass = 0x00;
+constexpr std::uint8_t kWriteWithSnumTac = 0xE2;
+constexpr std::size_t kFileIdTextLength = 4;
+
+}  // namespace
+
+std::int32_t WriteRecordWithSnumTac(std::int32_t slotNumber, const char* fileIdText,
+                                    std::int32_t recordLength, const char* recordText,
+                                    ResponseFields& fields) {
+    ClearResponse(fields);
+    if (fileIdText == nullptr || recordText == nullptr) {
+        return kResultNoText;
+    }
+    // Checked before doubling, so that no length wraps.
+    if (recordLength < 0 || recordLength > kMaxWrittenRecordLength ||
+        std::strlen(fileIdText) != kFileIdTextLength ||
+        std::strlen(recordText) != 2 * static_cast<std::size_t>(recordLength)) {
+        return kResultWrongLength;
+    }
+    FileIdentifier fileId{};
+    std::array<std::uint8_t, kMaxWrittenRecordLength> record{};
+    if (HexDecode(static_cast<std::int32_t>(kFileIdTextLength), fileIdText, fileId.data()) != 0 ||
+        HexDecode(2 * recordLength, recordText, record.data()) != 0) {
+        return kResultBadHexText;
+    }
+    ResponseBuffer response{};
+    std::uint8_t lengthByte = 0x00;  // all the card has
+    std::int32_t delivered = 0;
+    const std::int32_t result =
+        TransmitApdu(slotNumber, kClass, kWriteWithSnumTac, fileId[0], fileId[1],
+                     static_cast<std::uint8_t>(recordLength), &lengthByte, record.data(),
+                     response.data(), &delivered);
+    if (result != 0) {
+        return FileFailure(fields, result);
+    }
+    // The true count, not the length byte: a card that sent no data must not
+    // read as one that sent 256 bytes.
+    StoreResponse(fields, response.data(), delivered);
+    return 0;
+}
+
+}  // namespace kestrova
