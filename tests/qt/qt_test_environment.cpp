@@ -1,0 +1,21 @@
+#include "tests/qt/qt_test_environment.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include "platform/qt/qt_application.h"
+
+// Read by LeakSanitizer when the tests run under it: fontconfig keeps its
+// caches for the life of the process and Qt never frees them.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+namespace kestrova::platform::testing {
+
+void StartOffscreenQt() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    }
+    EnsureQtApplication();
+}
+
+}  // namespace kestrova::platform::testing
