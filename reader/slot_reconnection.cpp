@@ -1,0 +1,37 @@
+#include "reader/slot_reconnection.h"
+
+#include "reader/result_codes.h"
+#include "reader/service_binding.h"
+#include "reader/slot_connection.h"
+
+namespace kestrova {
+
+std::int32_t ReconnectSlot(std::int32_t slotNumber, std::int32_t& atrLength, AtrBuffer& atr) {
+    if (BindCardService() != kResultSuccess) {
+        return kResultFailure;
+    }
+    ReaderSlot* slot = SlotNumbered(slotNumber);
+    if (slot == nullptr) {
+        return kResultBadSlot;
+    }
+    CardService& service = TheCardService();
+    if (service.contextOpen == 0) {
+        return kResultContextNotOpen;
+    }
+    const SCARDHANDLE card = service.currentCard != 0 ? service.currentCard : slot->card;
+    if (card == 0) {
+        return kResultNoConnection;
+    }
+    const std::int32_t result = NarrowResult(service.functions.reconnect(
+        card, SCARD_SHARE_EXCLUSIVE, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, SCARD_LEAVE_CARD,
+        &service.activeProtocol));
+    if (result != kResultSuccess) {
+        return result;
+    }
+    service.currentCard = card;
+    slot->card = card;
+    MarkSendPci(*slot, service.activeProtocol);
+    return QuerySlotStatus(card, *slot, atrLength, atr);
+}
+
+}  // namespace kestrova

@@ -1,0 +1,46 @@
+#include "txn/tag_extraction.h"
+
+#include <algorithm>
+
+namespace kestrova {
+namespace {
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool TagAt(std::string_view message, std::size_t position, std::string_view tag) {
+    if (tag.empty() || message.size() - position < tag.size()) {
+        return false;
+    }
+    return std::equal(tag.begin(), tag.end(),
+                      message.begin() + static_cast<std::ptrdiff_t>(position),
+                      [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+}
+
+}  // namespace
+
+void ExtractTag(std::string_view message, std::string_view openTag, std::string_view closeTag,
+                TagText& text) {
+    std::size_t position = 0;
+    while (position < message.size()) {
+        if (!TagAt(message, position, openTag)) {
+            ++position;
+            continue;
+        }
+        const std::size_t textStart = position + openTag.size();
+        std::size_t closeAt = textStart;
+        while (closeAt < message.size() && !TagAt(message, closeAt, closeTag)) {
+            ++closeAt;
+        }
+        if (closeAt >= message.size()) {
+            return;
+        }
+        const std::size_t length = std::min(closeAt - textStart, kTagTextSize - 1);
+        text.fill('\0');
+        std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(textStart), length, text.begin());
+        position = closeAt;
+    }
+}
+
+}  // namespace kestrova

@@ -1,0 +1,211 @@
+#include "txn/txn_confirm_dlg.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+#include "platform/user_interface.h"
+#include "reader/pcsc_functions.h"
+#include "reader/slot_connection.h"
+#include "reader/slot_reconnection.h"
+#include "resources/confirmation_dialog.h"
+
+namespace kestrova {
+namespace {
+
+inline constexpr std::uint32_t kRemovalTimer = 0x2001;
+inline constexpr std::uint32_t kConfirmTimer = 0x2004;
+inline constexpr std::uint32_t kTimerPeriodMs = 200;
+inline constexpr std::int32_t kTicksPerSecond = 5;
+inline constexpr std::int32_t kFirstSecondsLeft = 299;
+inline constexpr std::int32_t kNoSmartcard = static_cast<std::int32_t>(0x8010000CU);
+
+bool CardAbsent(std::int32_t result) {
+    return result == kNoSmartcard || result == kRemovedCard;
+}
+
+template <std::size_t N>
+std::string_view TextOf(const std::array<char, N>& field) {
+    const auto end = std::find(field.begin(), field.end(), '\0');
+    return {field.data(), static_cast<std::size_t>(end - field.begin())};
+}
+
+}  // namespace
+
+CTxnConfirmDlg::CTxnConfirmDlg(platform::UserInterface& userInterface)
+    : userInterface_(userInterface) {}
+
+std::int32_t CTxnConfirmDlg::DoModal() {
+    ended_ = false;
+    return userInterface_.RunModal(*this);
+}
+
+const platform::DialogTemplate& CTxnConfirmDlg::Template() const {
+    return ConfirmationDialogTemplate();
+}
+
+void CTxnConfirmDlg::ExtractTag(const char* openTag, const char* closeTag, std::int32_t index) {
+    if (index < 0 || index >= static_cast<std::int32_t>(m_tagText.size())) {
+        return;
+    }
+    kestrova::ExtractTag(m_msg != nullptr ? std::string_view(m_msg) : std::string_view(), openTag,
+                         closeTag, m_tagText[static_cast<std::size_t>(index)]);
+}
+
+void CTxnConfirmDlg::OnInitDialog(platform::DialogWindow& window) {
+    for (int n = 1; n <= 10; ++n) {
+        char openTag[16];
+        char closeTag[16];
+        std::snprintf(openTag, sizeof openTag, "<Tag%d>", n);
+        std::snprintf(closeTag, sizeof closeTag, "</Tag%d>", n);
+        ExtractTag(openTag, closeTag, n - 1);
+    }
+
+    window.SetCaption(TextOf(m_tagText[0]));
+    window.SetItemText(kConfirmOkButton, TextOf(m_tagText[1]));
+    window.SetItemText(kConfirmCancelButton, TextOf(m_tagText[2]));
+    window.SetItemText(kConfirmInstruction, TextOf(m_tagText[3]));
+    window.SetItemText(kConfirmHeading, TextOf(m_tagText[4]));
+    window.SetItemText(kConfirmRow1Label, TextOf(m_tagText[5]));
+    window.SetItemText(kConfirmRow2Label, TextOf(m_tagText[6]));
+    window.SetItemText(kConfirmRow3Label, TextOf(m_tagText[7]));
+
+    const std::int32_t rows = std::clamp(m_rowCount, 0, 3);
+    for (std::int32_t i = 0; i < rows; ++i) {
+        window.SetItemText(kConfirmRow1Value + 2 * i,
+                           TextOf(m_rowValue[static_cast<std::size_t>(i)]));
+    }
+    if (m_rowCount < 3) {
+        window.ShowItem(kConfirmRow3Label, false);
+        window.ShowItem(kConfirmRow3Value, false);
+    }
+    if (m_rowCount < 2) {
+        window.ShowItem(kConfirmRow2Label, false);
+        window.ShowItem(kConfirmRow2Value, false);
+    }
+    CompactLayout(window);
+
+    m_removalTicks = 0;
+    m_secondsLeft = kFirstSecondsLeft;
+    m_absentPolls = 0;
+    window.StartTimer(kRemovalTimer, kTimerPeriodMs);
+    m_lastPollOk = true;
+    window.EnableItem(kConfirmOkButton, false);
+    ShowSecondsLeft(window);
+}
+
+void CTxnConfirmDlg::CompactLayout(platform::DialogWindow& window) {
+    if (m_rowCount >= 3) {
+        return;
+    }
+    platform::ScreenRect frame = window.WindowRect();
+    const int rowHeight = window.ItemRect(kConfirmRow3Label).Height();
+    for (int id : {kConfirmInstruction, kConfirmOkButton, kConfirmCancelButton}) {
+        platform::ScreenRect place = window.ItemRect(id);
+        place.top -= rowHeight;
+        place.bottom -= rowHeight;
+        window.MoveItem(id, place);
+        window.ShowItem(id, true);
+    }
+    frame.bottom -= rowHeight;
+    window.MoveWindow(frame);
+}
+
+std::int32_t CTxnConfirmDlg::PollCard() {
+    std::int32_t atrLength = 0;
+    AtrBuffer atr{};
+    std::int32_t result = 0;
+    if (m_lastPollOk) {
+        result = RefreshSlot(m_slot, atrLength, atr);
+    } else {
+        result = ConnectSlot(m_slot, kShareExclusive, atrLength, atr);
+        // On pcscd our own handle still holds the reader after the card was
+        // pulled and answers "removed" until it is reconnected, so a fresh
+        // connect would never see the card come back.
+        if (result == kRemovedCard) {
+            result = ReconnectSlot(m_slot, atrLength, atr);
+        }
+    }
+    m_lastPollOk = result == 0;
+    return result;
+}
+
+void CTxnConfirmDlg::OnTimer(platform::DialogWindow& window, std::uint32_t timerId) {
+    if (ended_) {
+        return;
+    }
+    if (timerId == kRemovalTimer) {
+        OnRemovalTick(window);
+    } else if (timerId == kConfirmTimer) {
+        OnConfirmTick(window);
+    }
+}
+
+void CTxnConfirmDlg::OnRemovalTick(platform::DialogWindow& window) {
+    ++m_removalTicks;
+    const std::int32_t result = PollCard();
+    if (result == 0 && m_absentPolls > 0) {
+        window.EnableItem(kConfirmOkButton, true);
+        window.ShowItem(kConfirmOkButton, true);
+        window.StopTimer(kRemovalTimer);
+        m_confirmTicks = 0;
+        window.StartTimer(kConfirmTimer, kTimerPeriodMs);
+    }
+    if (CardAbsent(result)) {
+        ++m_absentPolls;
+    }
+    if (m_removalTicks % kTicksPerSecond == 0) {
+        CountDown(window);
+    }
+    if (m_secondsLeft < 0) {
+        window.StopTimer(kRemovalTimer);
+        OnCancel(window);
+    }
+}
+
+void CTxnConfirmDlg::OnConfirmTick(platform::DialogWindow& window) {
+    ++m_confirmTicks;
+    const std::int32_t result = PollCard();
+    window.EnableItem(kConfirmOkButton, !CardAbsent(result));
+    if (m_confirmTicks % kTicksPerSecond == 0) {
+        CountDown(window);
+    }
+    if (m_secondsLeft < 0) {
+        window.StopTimer(kConfirmTimer);
+        window.ShowMessageBox(kConfirmationTimeOutText, kConfirmationCaption);
+        OnCancel(window);
+    }
+}
+
+void CTxnConfirmDlg::CountDown(platform::DialogWindow& window) {
+    --m_secondsLeft;
+    if (m_secondsLeft >= 0) {
+        ShowSecondsLeft(window);
+    }
+}
+
+void CTxnConfirmDlg::ShowSecondsLeft(platform::DialogWindow& window) const {
+    char status[64];
+    std::snprintf(status, sizeof status, kConfirmationCountdownFormat, m_secondsLeft);
+    window.ShowStatus(status);
+}
+
+void CTxnConfirmDlg::OnOK(platform::DialogWindow& window) {
+    End(window, platform::kDialogOk);
+}
+
+void CTxnConfirmDlg::OnCancel(platform::DialogWindow& window) {
+    End(window, platform::kDialogCancel);
+}
+
+void CTxnConfirmDlg::End(platform::DialogWindow& window, std::int32_t code) {
+    if (ended_) {
+        return;
+    }
+    ended_ = true;
+    window.StopTimer(kRemovalTimer);
+    window.StopTimer(kConfirmTimer);
+    window.End(code);
+}
+
+}  // namespace kestrova
