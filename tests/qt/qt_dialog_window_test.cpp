@@ -17,7 +17,7 @@
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/dialog_units.h"
 #include "platform/qt/qt_user_interface.h"
-#include "tests/qt/confirmation_window_script.h"
+#include "resources/confirmation_dialog.h"
 #include "tests/qt/qt_test_environment.h"
 #include "tests/qt/scripted_dialog.h"
 
@@ -31,7 +31,7 @@ class QtDialogWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { StartOffscreenQt(); }
 
-    ScriptedDialog dialog_{ConfirmationTemplate()};
+    ScriptedDialog dialog_{ConfirmationDialogTemplate()};
     QtUserInterface userInterface_;
 };
 
@@ -126,7 +126,7 @@ TEST_F(QtDialogWindowTest, AnEndDuringStartUpReturnsWithoutShowingTheWindow) {
 }
 
 TEST_F(QtDialogWindowTest, LaysTheTemplateOutInDialogUnitsOfItsFontWithTheStatusLineBelow) {
-    const DialogTemplate& dialogTemplate = ConfirmationTemplate();
+    const DialogTemplate& dialogTemplate = ConfirmationDialogTemplate();
     const DialogBaseUnits base = BaseUnitsOf(DialogFont(dialogTemplate));
     ASSERT_GT(base.width, 0);
     ASSERT_GT(base.height, 0);

@@ -10,7 +10,7 @@
 
 #include "platform/qt/qt_dialog_window.h"
 #include "platform/qt/qt_user_interface.h"
-#include "tests/qt/confirmation_window_script.h"
+#include "resources/confirmation_dialog.h"
 #include "tests/qt/qt_test_environment.h"
 #include "tests/qt/scripted_dialog.h"
 
@@ -64,7 +64,7 @@ TEST(QtMessageBox, AWindowsBoxIsOwnedByTheWindowAndTheWindowGoesOnAfterIt) {
     StartOffscreenQt();
     SeenBox seen;
     QWidget* windowWidget = nullptr;
-    ScriptedDialog dialog(ConfirmationTemplate());
+    ScriptedDialog dialog(ConfirmationDialogTemplate());
     dialog.onInit = [](DialogWindow& window) { window.StartTimer(0x2004, 200); };
     dialog.onTimer = [&](DialogWindow& window, std::uint32_t timerId) {
         window.StopTimer(timerId);

@@ -1,6 +1,7 @@
-// Draws the confirmation window offscreen for one, two and three rows, saves
-// each as a PNG under the build folder, and checks what a user would see:
-// the Ming face, every text drawn inside its control and the window.
+// Draws the transaction confirmation window, started by its own logic from a
+// tagged message, offscreen for one, two and three rows; saves each as a PNG
+// under the build folder and checks what a user would see: the Ming face,
+// every text drawn inside its control and the window, the time left.
 
 #include <gtest/gtest.h>
 
@@ -11,19 +12,63 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
+#include <functional>
 #include <map>
+#include <string>
+#include <utility>
 
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/qt_dialog_window.h"
 #include "platform/qt/qt_user_interface.h"
-#include "tests/qt/confirmation_window_script.h"
 #include "tests/qt/qt_test_environment.h"
-#include "tests/qt/scripted_dialog.h"
+#include "txn/txn_confirm_dlg.h"
 
 namespace kestrova::platform::testing {
 namespace {
 
-constexpr std::uint32_t kShotTimer = 0x2001;
+// What the bank page would send, and what the window should then show.
+struct ConfirmationTexts {
+    const char* caption = "Kestrova 交易確認";
+    const char* ok = "確定";
+    const char* cancel = "取消";
+    const char* instruction = "※如確認要進行交易，請您立即取出晶片卡並再重新插入，然後按下[確定]";
+    const char* heading = "請確認以下交易內容";
+    const char* labels[3] = {"轉出帳號", "轉入帳號", "交易金額"};
+    const char* values[3] = {"0123456789012345", "9876543210987654", "NT$ 1,234,567"};
+    const char* status = "剩餘 299 秒完成交易。";
+
+    std::string TaggedMessage() const {
+        const char* items[] = {caption, ok,        cancel,    instruction,
+                               heading, labels[0], labels[1], labels[2]};
+        std::string message = "<html>";
+        for (int n = 1; n <= 8; ++n) {
+            message += "<Tag" + std::to_string(n) + ">" + Big5(items[n - 1]) + "</Tag" +
+                       std::to_string(n) + ">";
+        }
+        return message + "</html>";
+    }
+};
+
+// The real logic starts the window; its first tick is taken over to look at
+// the window as drawn, then the window ends without polling any card.
+class LookAtFirstTick final : public ModalDialog {
+  public:
+    LookAtFirstTick(CTxnConfirmDlg& logic, std::function<void(QtDialogWindow&)> look)
+        : logic_(logic), look_(std::move(look)) {}
+
+    const DialogTemplate& Template() const override { return logic_.Template(); }
+    void OnInitDialog(DialogWindow& window) override { logic_.OnInitDialog(window); }
+    void OnTimer(DialogWindow& window, std::uint32_t) override {
+        look_(dynamic_cast<QtDialogWindow&>(window));
+        window.End(kDialogCancel);
+    }
+    void OnOK(DialogWindow& window) override { logic_.OnOK(window); }
+    void OnCancel(DialogWindow& window) override { logic_.OnCancel(window); }
+
+  private:
+    CTxnConfirmDlg& logic_;
+    std::function<void(QtDialogWindow&)> look_;
+};
 
 // Pixels inside the rectangle that differ from the background.
 int InkPixels(const QImage& image, const QRect& area, QColor background) {
@@ -66,14 +111,19 @@ struct Shot {
 
 Shot DrawConfirmation(int rowCount) {
     const ConfirmationTexts texts;
+    const std::string message = texts.TaggedMessage();
+    QtUserInterface userInterface;
+    CTxnConfirmDlg logic(userInterface);
+    logic.m_rowCount = rowCount;
+    logic.m_slot = 1;
+    logic.m_msg = message.c_str();
+    for (int row = 0; row < rowCount; ++row) {
+        const std::string value = Big5(texts.values[row]);
+        auto& field = logic.m_rowValue[static_cast<std::size_t>(row)];
+        value.copy(field.data(), field.size() - 1);
+    }
     Shot shot;
-    ScriptedDialog dialog(ConfirmationTemplate());
-    dialog.onInit = [&](DialogWindow& window) {
-        StartConfirmation(window, rowCount, texts);
-        window.StartTimer(kShotTimer, 200);
-    };
-    dialog.onTimer = [&](DialogWindow& window, std::uint32_t) {
-        auto& qtWindow = dynamic_cast<QtDialogWindow&>(window);
+    LookAtFirstTick dialog(logic, [&](QtDialogWindow& qtWindow) {
         const QImage image = qtWindow.grab().toImage();
         const QColor background = qtWindow.palette().color(QPalette::Window);
         const QString path = QStringLiteral(KESTROVA_QT_SCREENSHOT_DIR "/confirm-%1-row%2.png")
@@ -85,6 +135,11 @@ Shot DrawConfirmation(int rowCount) {
         EXPECT_EQ(qtWindow.windowTitle(), QString::fromUtf8(texts.caption));
         EXPECT_EQ(QFontInfo(qtWindow.font()).family(), QString::fromLatin1(kMingStandInFamily));
 
+        const std::map<int, const char*> expectText = {
+            {1, texts.ok},           {2, texts.cancel},      {201, texts.heading},
+            {202, texts.labels[0]},  {203, texts.values[0]}, {204, texts.labels[1]},
+            {205, texts.values[1]},  {206, texts.labels[2]}, {207, texts.values[2]},
+            {208, texts.instruction}};
         std::map<int, bool> expectVisible = {{1, true},
                                              {2, true},
                                              {201, true},
@@ -105,8 +160,10 @@ Shot DrawConfirmation(int rowCount) {
             }
             EXPECT_TRUE(qtWindow.rect().contains(item->geometry())) << "outside the window";
             if (auto* label = qobject_cast<QLabel*>(item)) {
+                EXPECT_EQ(label->text(), QString::fromUtf8(expectText.at(id)));
                 ExpectLabelDrawnInside(image, *label, background);
             } else if (auto* button = qobject_cast<QPushButton*>(item)) {
+                EXPECT_EQ(button->text(), QString::fromUtf8(expectText.at(id)));
                 EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width());
                 EXPECT_TRUE(AllCharactersInFont(button->fontMetrics(), button->text()));
             }
@@ -121,9 +178,7 @@ Shot DrawConfirmation(int rowCount) {
 
         shot.size = qtWindow.size();
         shot.rowHeight = qtWindow.Item(206)->height();
-        window.End(kDialogCancel);
-    };
-    QtUserInterface userInterface;
+    });
     EXPECT_EQ(userInterface.RunModal(dialog), kDialogCancel);
     return shot;
 }

@@ -3,8 +3,13 @@
 // Every Qt test runs on the offscreen platform, with the one QApplication
 // the view would create for the host.
 
+#include <string>
+
 namespace kestrova::platform::testing {
 
 void StartOffscreenQt();
+
+// Code page 950 of UTF-8 text.
+std::string Big5(const char* utf8);
 
 }  // namespace kestrova::platform::testing
