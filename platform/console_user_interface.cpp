@@ -1,77 +1,24 @@
 #include "platform/console_user_interface.h"
 
 #include <iostream>
-#include <string>
 
-#include "platform/code_page.h"
+#include "platform/console_text.h"
 #include "platform/modal_dialog.h"
 
 namespace kestrova::platform {
-namespace {
-
-constexpr char32_t kReplacementCharacter = 0xFFFD;
-
-void AppendUtf8(char32_t codePoint, std::string& out) {
-    auto byte = [](char32_t value) { return static_cast<char>(static_cast<unsigned char>(value)); };
-    if (codePoint < 0x80) {
-        out += byte(codePoint);
-    } else if (codePoint < 0x800) {
-        out += byte(0xC0 | (codePoint >> 6));
-        out += byte(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += byte(0xE0 | (codePoint >> 12));
-        out += byte(0x80 | ((codePoint >> 6) & 0x3F));
-        out += byte(0x80 | (codePoint & 0x3F));
-    } else {
-        out += byte(0xF0 | (codePoint >> 18));
-        out += byte(0x80 | ((codePoint >> 12) & 0x3F));
-        out += byte(0x80 | ((codePoint >> 6) & 0x3F));
-        out += byte(0x80 | (codePoint & 0x3F));
-    }
-}
-
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// Unpaired surrogates become U+FFFD so the terminal never sees invalid UTF-8.
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            const char32_t high = unit - 0xD800u;
-            const char32_t low = text[i + 1] - 0xDC00u;
-            AppendUtf8(0x10000 + (high << 10) + low, out);
-            ++i;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            AppendUtf8(kReplacementCharacter, out);
-        } else {
-            AppendUtf8(unit, out);
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 ConsoleUserInterface::ConsoleUserInterface() : out_(&std::cerr) {}
 
-ConsoleUserInterface::ConsoleUserInterface(std::ostream& out) : out_(&out) {}
+ConsoleUserInterface::ConsoleUserInterface(std::ostream& out, ConfirmMode confirm, int inputFd)
+    : out_(&out), confirm_(confirm), inputFd_(inputFd) {}
 
 void ConsoleUserInterface::ShowMessageBox(std::string_view text, std::string_view caption,
                                           MessageBoxIcon /*icon*/) {
-    *out_ << Utf16ToUtf8(AnsiToUtf16(caption)) << ": " << Utf16ToUtf8(AnsiToUtf16(text)) << '\n'
-          << std::flush;
+    *out_ << ConsoleText(caption) << ": " << ConsoleText(text) << '\n' << std::flush;
 }
 
-std::int32_t ConsoleUserInterface::RunModal(ModalDialog& /*dialog*/) {
-    *out_ << "cannot ask for confirmation here: cancelled\n" << std::flush;
-    return kDialogCancel;
+std::int32_t ConsoleUserInterface::RunModal(ModalDialog& dialog) {
+    return RunConsoleModal(dialog, *out_, confirm_, inputFd_);
 }
 
 }  // namespace kestrova::platform

@@ -2,10 +2,13 @@
 
 // The user interface of a host without a display: each message box becomes
 // one UTF-8 line "caption: text" on the given stream (standard error by
-// default), and returns as if the user had pressed OK.
+// default), and returns as if the user had pressed OK. A modal window is
+// printed on the same stream and answered from standard input, or by the
+// confirm mode (kestrova run --confirm ok|cancel).
 
 #include <iosfwd>
 
+#include "platform/console_modal_run.h"
 #include "platform/user_interface.h"
 
 namespace kestrova::platform {
@@ -13,7 +16,8 @@ namespace kestrova::platform {
 class ConsoleUserInterface final : public UserInterface {
   public:
     ConsoleUserInterface();
-    explicit ConsoleUserInterface(std::ostream& out);
+    explicit ConsoleUserInterface(std::ostream& out, ConfirmMode confirm = ConfirmMode::kAsk,
+                                  int inputFd = 0);
 
     void ShowMessageBox(std::string_view text, std::string_view caption,
                         MessageBoxIcon icon) override;
@@ -21,6 +25,8 @@ class ConsoleUserInterface final : public UserInterface {
 
   private:
     std::ostream* out_;
+    ConfirmMode confirm_ = ConfirmMode::kAsk;
+    int inputFd_ = 0;
 };
 
 }  // namespace kestrova::platform
