@@ -3,7 +3,8 @@
 // One run of a ModalDialog as a Qt modal window, laid out from the dialog's
 // template. Below the template's controls the window keeps one extra line,
 // the status line, where ShowStatus texts (the time left) appear; it stays at
-// the window's bottom when the logic shrinks the window.
+// the window's bottom when the logic shrinks the window. The window has no
+// owner (the logic names none), so it is modal to the whole application.
 
 #include <QDialog>
 #include <cstdint>

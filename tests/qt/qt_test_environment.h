@@ -3,6 +3,8 @@
 // Every Qt test runs on the offscreen platform, with the one QApplication
 // the view would create for the host.
 
+#include <QString>
+#include <ostream>
 #include <string>
 
 namespace kestrova::platform::testing {
@@ -13,3 +15,8 @@ void StartOffscreenQt();
 std::string Big5(const char* utf8);
 
 }  // namespace kestrova::platform::testing
+
+// Failures show texts as text, not as UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
