@@ -87,6 +87,20 @@ class CKestrovaCtrl {
     std::int32_t FiscSelectEF(const char* EF);
     std::int32_t FiscSelectAID();
     std::int32_t FiscReadRecord(std::int32_t RecordNo);
+    std::int32_t FiscWriteRecordWithSNUMTAC(const char* EFID, std::int32_t Len, const char* Data);
+
+    // The transaction: the card writes the record and answers SNUM and TAC,
+    // which reach the getters only once the user has confirmed. Ex2 is guarded
+    // by the hosting-page check and opens the named reader's card in a slot of
+    // its own, leaving CurrentSlot as it is.
+    std::int32_t WriteRecordWithSNUMTACProc(const char* pReaderName, const char* pReaderName2ndList,
+                                            const char* pEFID, std::int32_t DataLen,
+                                            const char* pData, const char* pPassword,
+                                            const char* pMsgStr);
+    std::int32_t WriteRecordWithSNUMTACProcEx2(const char* pReaderName,
+                                               const char* pReaderName2ndList, const char* pEFID,
+                                               std::int32_t DataLen, const char* pData,
+                                               const char* pPassword, const char* pMsgStr);
 
     // Getters.
     std::int32_t GetReaderNumber() const;

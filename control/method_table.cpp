@@ -13,13 +13,10 @@ namespace kestrova {
 namespace {
 
 using method_binding::Implemented;
-using method_binding::NotAvailableYet;
 using method_binding::WithoutEffect;
 
 constexpr AutomationType Long = AutomationType::Long;
 constexpr AutomationType Bstr = AutomationType::Bstr;
-
-constexpr std::string_view kTransactionLayer = "the transaction layer";
 
 constexpr std::array kMethods = {
     Implemented<&CKestrovaCtrl::ListReaders>(1, "ListReaders", Long, {}),
@@ -264,8 +261,8 @@ constexpr std::array kMethods = {
     WithoutEffect(65, "FiscSVCReadBalance", {{"PEF", Bstr}}),
     WithoutEffect(66, "FiscSVCReadLoadingLog", {{"PEF", Bstr}}),
     WithoutEffect(67, "FiscSVCReadDeductLog", {{"PEF", Bstr}}),
-    NotAvailableYet(68, "FiscWriteRecordWithSNUMTAC", Long,
-                    {{"EFID", Bstr}, {"Len", Long}, {"Data", Bstr}}, kTransactionLayer),
+    Implemented<&CKestrovaCtrl::FiscWriteRecordWithSNUMTAC>(
+        68, "FiscWriteRecordWithSNUMTAC", Long, {{"EFID", Bstr}, {"Len", Long}, {"Data", Bstr}}),
     WithoutEffect(69, "FiscSVCReserval", {}),
     WithoutEffect(70, "FiscSVCUpdateKey", {{"Type", Bstr}, {"Block", Bstr}, {"Ccode", Bstr}}),
     Implemented<&CKestrovaCtrl::GetTransactionIssuer>(71, "GetTransactionIssuer", Bstr, {}),
@@ -273,24 +270,23 @@ constexpr std::array kMethods = {
     Implemented<&CKestrovaCtrl::GetTransactionAccount>(73, "GetTransactionAccount", Bstr, {}),
     Implemented<&CKestrovaCtrl::FiscSelectAID>(74, "FiscSelectAID", Long, {}),
     Implemented<&CKestrovaCtrl::FiscReadRecord>(75, "FiscReadRecord", Long, {{"RecordNo", Long}}),
-    NotAvailableYet(76, "WriteRecordWithSNUMTACProc", Long,
-                    {{"pReaderName", Bstr},
-                     {"pReaderName2ndList", Bstr},
-                     {"pEFID", Bstr},
-                     {"DataLen", Long},
-                     {"pData", Bstr},
-                     {"pPassword", Bstr},
-                     {"pMsgStr", Bstr}},
-                    kTransactionLayer),
-    NotAvailableYet(77, "WriteRecordWithSNUMTACProcEx2", Long,
-                    {{"pReaderName", Bstr},
-                     {"pReaderName2ndList", Bstr},
-                     {"pEFID", Bstr},
-                     {"DataLen", Long},
-                     {"pData", Bstr},
-                     {"pPassword", Bstr},
-                     {"pMsgStr", Bstr}},
-                    kTransactionLayer),
+    Implemented<&CKestrovaCtrl::WriteRecordWithSNUMTACProc>(76, "WriteRecordWithSNUMTACProc", Long,
+                                                            {{"pReaderName", Bstr},
+                                                             {"pReaderName2ndList", Bstr},
+                                                             {"pEFID", Bstr},
+                                                             {"DataLen", Long},
+                                                             {"pData", Bstr},
+                                                             {"pPassword", Bstr},
+                                                             {"pMsgStr", Bstr}}),
+    Implemented<&CKestrovaCtrl::WriteRecordWithSNUMTACProcEx2>(77, "WriteRecordWithSNUMTACProcEx2",
+                                                               Long,
+                                                               {{"pReaderName", Bstr},
+                                                                {"pReaderName2ndList", Bstr},
+                                                                {"pEFID", Bstr},
+                                                                {"DataLen", Long},
+                                                                {"pData", Bstr},
+                                                                {"pPassword", Bstr},
+                                                                {"pMsgStr", Bstr}}),
     WithoutEffect(78, "WriteRecordWithSNUMTACProcEx3",
                   {{"pReaderName", Bstr},
                    {"pReaderName2ndList", Bstr},

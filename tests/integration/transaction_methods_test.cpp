@@ -1,0 +1,173 @@
+// A page's transaction on the virtual financial card: the method table, the
+// control's fields, the flow, the card layer and the simulated service, with
+// the confirmation window answered by a stand-in user.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "card/hex.h"
+#include "control/hosting_page_guard.h"
+#include "platform/modal_dialog.h"
+#include "sim/card_profile.h"
+#include "sim/profile_installer.h"
+#include "tests/integration/page_session_fixture.h"
+
+namespace kestrova {
+namespace {
+
+using testing::PageSessionTest;
+
+constexpr char kVirtualReader[] = "Kestrova Virtual Reader 0";
+constexpr char kCardKey[] = "0123456789ABCDEFFEDCBA9876543210";  // the default profile's
+
+// A transfer: code 252, amount 1234.56, payee account at 48, bank at 64.
+const std::string k252Record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
+                               "0040987654321098" + "KESTROVA BANK   ";
+
+// Presses OK or Cancel as told, and remembers what it was shown.
+class StandInUser final : public platform::UserInterface {
+  public:
+    void ShowMessageBox(std::string_view text, std::string_view caption,
+                        platform::MessageBoxIcon /*icon*/) override {
+        boxes.push_back(std::string(text) + "|" + std::string(caption));
+    }
+    std::int32_t RunModal(platform::ModalDialog& /*dialog*/) override {
+        ++windows;
+        return answer;
+    }
+    std::int32_t answer = platform::kDialogOk;
+    int windows = 0;
+    std::vector<std::string> boxes;
+};
+
+class TransactionMethodsTest : public PageSessionTest {
+  protected:
+    void SetUp() override {
+        PageSessionTest::SetUp();
+        control_->SetClientSite(&page_, &user_);
+        std::string error;
+        ASSERT_TRUE(sim::InstallCardProfile(sim::DefaultCardProfile(), &error)) << error;
+    }
+
+    std::int32_t Transaction(std::string_view method, const std::string& record,
+                             const char* pin = "123456") {
+        return Long(method, {S(kVirtualReader), S(""), S("1003"),
+                             L(static_cast<std::int32_t>(record.size())), S(record), S(pin),
+                             S("<CAPTION>Transfer</CAPTION>")});
+    }
+
+    // The TAC the card must have computed, by the control's own MAC method.
+    std::string ExpectedTac(const std::string& record) {
+        std::string hex(2 * record.size(), '\0');
+        HexEncode(static_cast<std::int32_t>(record.size()),
+                  reinterpret_cast<const std::uint8_t*>(record.data()), hex.data());
+        EXPECT_EQ(Long("MAC", {L(16), S(kCardKey), S("0000000000000000"),
+                               L(static_cast<std::int32_t>(record.size())), S(hex)}),
+                  0);
+        return Text("GetRespData");
+    }
+
+    StandInUser user_;
+};
+
+TEST_F(TransactionMethodsTest, AConfirmedTransferOnTheVirtualCard) {
+    ASSERT_EQ(Long("ConnectCard", {S(kVirtualReader)}), 0);
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 0);
+    EXPECT_EQ(user_.windows, 1);
+    EXPECT_TRUE(user_.boxes.empty());
+    EXPECT_EQ(Text("GetRespSNUM"), "00000001");
+    EXPECT_EQ(Long("GetRespLength"), 27);
+    const std::string data = Text("GetRespData");
+    ASSERT_EQ(data.size(), 54U);
+    EXPECT_EQ(data.substr(0, 18), "503030303030303031");  // length, SNUM
+    EXPECT_EQ(data.substr(18, 4), "1003");                // the file written
+    const std::string tac = Text("GetRespTAC");
+    EXPECT_EQ(tac, data.substr(22, 16));
+    EXPECT_EQ(Text("GetTransactionIssuer"), "00400012");
+    EXPECT_EQ(Text("GetTransactionRemark"),
+              "0102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E");
+    EXPECT_EQ(Text("GetTransactionAccount"), "0040123456789012");
+    EXPECT_EQ(Text("GetRespDateTime"), "<null>");
+    EXPECT_EQ(tac, ExpectedTac(k252Record));
+
+    // The next record gets the next number.
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 0);
+    EXPECT_EQ(Text("GetRespSNUM"), "00000002");
+}
+
+// The card has written when the user refuses: the answer is withheld, the
+// card reset, and the page keeps the previous transaction's results.
+TEST_F(TransactionMethodsTest, ACancelledTransferPublishesNothing) {
+    ASSERT_EQ(Long("ConnectCard", {S(kVirtualReader)}), 0);
+    ASSERT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 0);
+    const std::string tac = Text("GetRespTAC");
+
+    user_.answer = platform::kDialogCancel;
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 5123);
+    EXPECT_EQ(user_.boxes, std::vector<std::string>{"\xA5\xE6\xA9\xF6\xA8\xFA\xAE\xF8\xA1\x49|"
+                                                    "Kestrova"});
+    EXPECT_EQ(Text("GetRespData"), "<null>");
+    EXPECT_EQ(Long("GetRespLength"), 0);
+    EXPECT_EQ(Text("GetRespSNUM"), "00000001");
+    EXPECT_EQ(Text("GetRespTAC"), tac);
+
+    // The reset forgot the PIN, so the next write is verified again.
+    user_.answer = platform::kDialogOk;
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 0);
+    EXPECT_EQ(Text("GetRespSNUM"), "00000003");
+}
+
+TEST_F(TransactionMethodsTest, WithoutAConnectedCardEveryCommandFailsWithTheSlotError) {
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 9);
+    EXPECT_EQ(Long("FiscWriteRecordWithSNUMTAC", {S("1003"), L(1), S("41")}), 9);
+    EXPECT_EQ(user_.windows, 0);
+}
+
+TEST_F(TransactionMethodsTest, Ex2OpensTheReaderItselfAndLeavesTheCurrentSlot) {
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProcEx2", k252Record), 0);
+    EXPECT_EQ(control_->CurrentSlot, 0);
+    EXPECT_EQ(Text("GetRespSNUM"), "00000001");
+    EXPECT_EQ(Long("GetRespLength"), 27);
+    EXPECT_NE(Long("WriteRecordWithSNUMTACProcEx2", {S("No Such Reader"), S(""), S("1003"), L(80),
+                                                     S(k252Record), S("123456"), S("")}),
+              0);
+    EXPECT_EQ(control_->CurrentSlot, 0);
+}
+
+TEST_F(TransactionMethodsTest, Ex2FromARefusedPageTouchesNoCard) {
+    platform::StatedHostingPage refused(u"http://card.kestrova.example.com/card/pay");
+    control_->SetClientSite(&refused, &user_);
+    sim::ClearEvents();
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProcEx2", k252Record), -1);
+    EXPECT_EQ(user_.boxes,
+              std::vector<std::string>{std::string(kIllegalAccessText) + "|" + kWarningCaption});
+    EXPECT_EQ(sim::Events(), std::vector<std::string>{});
+    EXPECT_EQ(user_.windows, 0);
+    // The unguarded method runs from the same page.
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 9);
+    control_->SetClientSite(&page_, &user_);
+}
+
+TEST_F(TransactionMethodsTest, TheSingleWriteCommand) {
+    ASSERT_EQ(Long("ConnectCard", {S(kVirtualReader)}), 0);
+    ASSERT_EQ(Long("FiscSelectAID"), 0);
+    // The card writes only after a VERIFY.
+    EXPECT_EQ(Long("FiscWriteRecordWithSNUMTAC", {S("1003"), L(1), S("41")}), 0x6982);
+    EXPECT_EQ(Long("GetLastError"), 0x6982);
+    ASSERT_EQ(Long("VerifyPIN", {S(kVirtualReader), S(""), S("123456")}), 0);
+    EXPECT_EQ(Long("FiscWriteRecordWithSNUMTAC", {S("1003"), L(1), S("41")}), 0);
+    EXPECT_EQ(Long("GetRespLength"), 27);
+    EXPECT_EQ(Long("GetLastError"), 0);
+    // The single command publishes no SNUM.
+    EXPECT_EQ(Text("GetRespSNUM"), "<null>");
+    const std::string longest(512, '4');
+    EXPECT_EQ(Long("FiscWriteRecordWithSNUMTAC", {S("1003"), L(256), S(longest)}), 4098);
+    EXPECT_EQ(Long("GetRespLength"), 0);
+}
+
+}  // namespace
+}  // namespace kestrova
