@@ -14,7 +14,9 @@
 #include "platform/modal_dialog.h"
 #include "sim/card_profile.h"
 #include "sim/profile_installer.h"
+#include "sim/simulated_pcsc.h"
 #include "tests/integration/page_session_fixture.h"
+#include "tests/support/scripted_dialog_window.h"
 
 namespace kestrova {
 namespace {
@@ -28,18 +30,32 @@ constexpr char kCardKey[] = "0123456789ABCDEFFEDCBA9876543210";  // the default 
 const std::string k252Record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
                                "0040987654321098" + "KESTROVA BANK   ";
 
-// Presses OK or Cancel as told, and remembers what it was shown.
+// Ends the window with OK or Cancel as told, or runs it as a person would:
+// takes the card out, puts it back and presses OK once it is enabled.
 class StandInUser final : public platform::UserInterface {
   public:
     void ShowMessageBox(std::string_view text, std::string_view caption,
                         platform::MessageBoxIcon /*icon*/) override {
         boxes.push_back(std::string(text) + "|" + std::string(caption));
     }
-    std::int32_t RunModal(platform::ModalDialog& /*dialog*/) override {
+    std::int32_t RunModal(platform::ModalDialog& dialog) override {
         ++windows;
-        return answer;
+        if (!takeCardOutAndBack) {
+            return answer;
+        }
+        test_support::ScriptedDialogWindow window(dialog);
+        window.Open();
+        window.Tick(3);
+        EXPECT_FALSE(window.PressOk());  // the card has not been out yet
+        EXPECT_TRUE(sim::RemoveCard(kVirtualReader));
+        window.Tick(2);
+        EXPECT_TRUE(sim::InsertCard(kVirtualReader));
+        window.Tick(2);
+        EXPECT_TRUE(window.PressOk());
+        return window.EndCode();
     }
     std::int32_t answer = platform::kDialogOk;
+    bool takeCardOutAndBack = false;
     int windows = 0;
     std::vector<std::string> boxes;
 };
@@ -74,9 +90,13 @@ class TransactionMethodsTest : public PageSessionTest {
     StandInUser user_;
 };
 
+// The window runs on the card it confirms: the card goes out and comes back
+// (forgetting its selection), and the flow still reads its information.
 TEST_F(TransactionMethodsTest, AConfirmedTransferOnTheVirtualCard) {
     ASSERT_EQ(Long("ConnectCard", {S(kVirtualReader)}), 0);
+    user_.takeCardOutAndBack = true;
     EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 0);
+    user_.takeCardOutAndBack = false;
     EXPECT_EQ(user_.windows, 1);
     EXPECT_TRUE(user_.boxes.empty());
     EXPECT_EQ(Text("GetRespSNUM"), "00000001");
