@@ -6,6 +6,7 @@
 #include "control/dispatch.h"
 #include "control/method_table.h"
 #include "host/call_syntax.h"
+#include "host/directive_syntax.h"
 #include "host/value_format.h"
 
 namespace kestrova::host {
@@ -42,6 +43,54 @@ bool ShellWord(std::string_view line, std::ostream& out, bool& quit) {
     return false;
 }
 
+// True when the directive was carried out; else the failure is on err.
+bool RunDirectiveLine(std::string_view line, const std::string& where, const RunSettings& settings,
+                      ScriptDirectives* directives, std::ostream& out, std::ostream& err) {
+    const auto fail = [&](const std::string& message) {
+        err << where << " " << DirectiveText(line) << ": " << message << '\n';
+        return false;
+    };
+    if (directives == nullptr) {
+        return fail("directives are not available here");
+    }
+    const ParsedDirective parsed = ParseDirectiveLine(line);
+    if (const auto* syntaxError = std::get_if<DirectiveSyntaxError>(&parsed)) {
+        return fail(syntaxError->message);
+    }
+    const DirectiveResult result = directives->Run(std::get<Directive>(parsed), where);
+    if (!result.done) {
+        return fail(result.text);
+    }
+    if (!settings.json) {
+        out << result.text << '\n';
+    }
+    return true;
+}
+
+struct FinishOnReturn {
+    explicit FinishOnReturn(ScriptDirectives* finishing) : directives(finishing) {}
+    FinishOnReturn(const FinishOnReturn&) = delete;
+    FinishOnReturn& operator=(const FinishOnReturn&) = delete;
+    ~FinishOnReturn() {
+        if (directives != nullptr) {
+            directives->Finish();
+        }
+    }
+    ScriptDirectives* directives;
+};
+
+// Prints what scheduled card moves reported; true when there was anything.
+bool ReportScheduledFailures(ScriptDirectives* directives, std::ostream& err) {
+    if (directives == nullptr) {
+        return false;
+    }
+    const std::vector<std::string> failures = directives->TakeScheduledFailures();
+    for (const std::string& failure : failures) {
+        err << failure << '\n';
+    }
+    return !failures.empty();
+}
+
 }  // namespace
 
 void PrintMethods(std::ostream& out) {
@@ -55,10 +104,15 @@ void PrintMethods(std::ostream& out) {
 }
 
 int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::ostream& err,
-             const RunSettings& settings) {
+             const RunSettings& settings, ScriptDirectives* directives) {
+    // However the run ends, no scheduled move outlives it.
+    const FinishOnReturn finishOnReturn{directives};
     std::string line;
     std::size_t lineNumber = 0;
     while (true) {
+        if (ReportScheduledFailures(directives, err) && !settings.interactive) {
+            return kExitFailure;
+        }
         if (settings.interactive) {
             out << kPrompt << std::flush;
         }
@@ -81,6 +135,14 @@ int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::o
                 }
                 continue;
             }
+        }
+
+        if (IsDirectiveLine(line)) {
+            if (!RunDirectiveLine(line, where, settings, directives, out, err) &&
+                !settings.interactive) {
+                return kExitFailure;
+            }
+            continue;
         }
 
         const ParsedLine parsed = ParseCallLine(line);
@@ -118,6 +180,12 @@ int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::o
     }
     if (settings.interactive) {
         out << '\n';
+    }
+    if (directives != nullptr) {
+        directives->Finish();
+    }
+    if (ReportScheduledFailures(directives, err) && !settings.interactive) {
+        return kExitFailure;
     }
     return kExitSuccess;
 }

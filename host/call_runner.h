@@ -7,6 +7,7 @@
 #include <string>
 
 #include "control/kestrova_ctrl.h"
+#include "host/script_directives.h"
 
 namespace kestrova::host {
 
@@ -22,9 +23,13 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 2;
 
 // Returns the exit status: kExitFailure after the first syntax or automation
-// error of a non-interactive run, else kExitSuccess.
+// error, failed directive or failed scheduled card move of a non-interactive
+// run, else kExitSuccess. Directive lines go to `directives` (null: they are
+// errors); in text form each prints the directive it carried out, with
+// --json nothing. At the end the directives' scheduled moves not yet due are
+// dropped.
 int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::ostream& err,
-             const RunSettings& settings);
+             const RunSettings& settings, ScriptDirectives* directives = nullptr);
 
 // Every method with its parameters, one per line.
 void PrintMethods(std::ostream& out);

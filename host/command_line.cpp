@@ -7,24 +7,39 @@
 namespace kestrova::host {
 namespace {
 
-// An option applies to every command; one that takes a value is given as
-// "--name VALUE" or "--name=VALUE".
+// An option applies to every command. A value is given as "--name VALUE" or
+// "--name=VALUE"; an optional one only as "--name=VALUE", so that
+// "--simulate FILE" leaves FILE to the command.
+enum class OptionValue { None, Required, Optional };
+
 struct OptionSpec {
     std::string_view name;
-    std::string_view valueName;  // empty: the option takes no value
+    OptionValue value;
+    std::string_view valueName;
     std::string_view help;
     void (*apply)(Options& options, std::string_view value);
 };
 
 constexpr std::array kOptionSpecs = {
-    OptionSpec{"--json", "", "print one JSON object per call instead of the text form",
+    OptionSpec{"--json", OptionValue::None, "",
+               "print one JSON object per call instead of the text form",
                [](Options& options, std::string_view) { options.json = true; }},
     OptionSpec{
-        "--page-url", "URL", "the address of the page the control serves (UTF-8)",
+        "--page-url", OptionValue::Required, "URL",
+        "the address of the page the control serves (UTF-8)",
         [](Options& options, std::string_view value) { options.pageUrl = std::string(value); }},
     OptionSpec{
-        "--pcsc-library", "PATH", "bind this PC/SC service library instead of libpcsclite.so.1",
+        "--pcsc-library", OptionValue::Required, "PATH",
+        "bind this PC/SC service library instead of libpcsclite.so.1",
         [](Options& options, std::string_view value) { options.pcscLibrary = std::string(value); }},
+    OptionSpec{"--simulate", OptionValue::Optional, "PROFILE",
+               "bind the simulated PC/SC service with the virtual readers and cards of the card "
+               "profile PROFILE (JSON, sim/PROFILES.md), or the built-in ones, instead of the "
+               "system's service",
+               [](Options& options, std::string_view value) {
+                   options.simulate = true;
+                   options.profile = std::string(value);
+               }},
 };
 
 struct CommandSpec {
@@ -50,6 +65,30 @@ const CommandSpec* FindCommand(std::string_view name) {
     return found == kCommandSpecs.end() ? nullptr : &*found;
 }
 
+// The first line starts with `lead`, the others are indented as far; words
+// wrap before column 78.
+std::string WrapText(const std::string& lead, std::string_view words) {
+    constexpr std::size_t kLineWidth = 78;
+    std::string text = lead;
+    std::size_t lineStart = 0;
+    bool firstWord = true;
+    while (!words.empty()) {
+        const std::size_t space = words.find(' ');
+        const std::string_view word = words.substr(0, space);
+        words = space == std::string_view::npos ? std::string_view() : words.substr(space + 1);
+        if (!firstWord && text.size() - lineStart + 1 + word.size() > kLineWidth) {
+            text += "\n";
+            lineStart = text.size();
+            text.append(lead.size(), ' ');
+        } else if (!firstWord) {
+            text += ' ';
+        }
+        text += word;
+        firstWord = false;
+    }
+    return text + "\n";
+}
+
 }  // namespace
 
 std::variant<Options, CommandLineError> ParseCommandLine(
@@ -69,12 +108,18 @@ std::variant<Options, CommandLineError> ParseCommandLine(
                 return CommandLineError{"unknown option " + std::string(argument)};
             }
             std::string_view value;
-            if (option->valueName.empty()) {
+            if (option->value == OptionValue::None) {
                 if (equals != std::string_view::npos) {
                     return CommandLineError{std::string(option->name) + " takes no value"};
                 }
             } else if (equals != std::string_view::npos) {
                 value = argument.substr(equals + 1);
+                if (option->value == OptionValue::Optional && value.empty()) {
+                    return CommandLineError{std::string(option->name) + "= needs a " +
+                                            std::string(option->valueName) + " after the ="};
+                }
+            } else if (option->value == OptionValue::Optional) {
+                // No value: the option's default.
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {
@@ -95,6 +140,9 @@ std::variant<Options, CommandLineError> ParseCommandLine(
     }
     if (command == nullptr) {
         return CommandLineError{"no command given"};
+    }
+    if (options.simulate && options.pcscLibrary) {
+        return CommandLineError{"--simulate and --pcsc-library cannot be used together"};
     }
     if (command->takesFile && !file) {
         return CommandLineError{std::string(command->name) +
@@ -122,9 +170,15 @@ Commands:
 Options:
 )";
     const auto nameWithValue = [](const OptionSpec& option) {
-        return option.valueName.empty()
-                   ? std::string(option.name)
-                   : std::string(option.name) + " " + std::string(option.valueName);
+        switch (option.value) {
+            case OptionValue::None:
+                break;
+            case OptionValue::Required:
+                return std::string(option.name) + " " + std::string(option.valueName);
+            case OptionValue::Optional:
+                return std::string(option.name) + "[=" + std::string(option.valueName) + "]";
+        }
+        return std::string(option.name);
     };
     std::size_t width = 0;
     for (const OptionSpec& option : kOptionSpecs) {
@@ -133,7 +187,7 @@ Options:
     for (const OptionSpec& option : kOptionSpecs) {
         std::string name = nameWithValue(option);
         name.resize(width + 2, ' ');
-        text += "  " + name + std::string(option.help) + "\n";
+        text += WrapText("  " + name, option.help);
     }
     text += R"(
 Calls:
@@ -157,15 +211,44 @@ Output:
   With --json each call prints {"call": "DES", "args": [0, 8, "..."],
   "result": 0}; strings are JSON strings and a null BSTR is null.
 
+Directives:
+  A line whose first character is ':' acts on the host, not the control:
+    :card remove [READER]           take the card out of a simulated reader
+    :card insert [READER]           put it back
+    :card remove-after MS [READER]  the same MS milliseconds later, while
+    :card insert-after MS [READER]  the following lines run
+    :sleep MS                       wait MS milliseconds
+    :page [URL]                     serve the page at URL from now on;
+                                    without URL the control is not sited
+  READER is the rest of the line, blanks included; without it the directive
+  acts on the first reader of the profile that has a card. Card directives
+  need --simulate. MS is 0 to 600000. A # after a blank starts a comment.
+  A directive prints itself as carried out (":card remove Kestrova Virtual
+  Reader 0"); with --json it prints nothing. Scheduled moves still pending
+  when the calls end are dropped.
+
+Simulated readers:
+  --simulate binds the simulated PC/SC service installed beside kestrova
+  (../lib from its folder) with virtual readers and financial cards, so
+  every method works without a reader. The built-in profile has "Kestrova
+  Virtual Reader 0" with a T=0 card (PIN 123456; two EF1001 accounts, one
+  EF1002 account) and the keypad reader "ACS ACR83U 00 00" with a T=1 card.
+  --simulate=PROFILE takes them from a card profile file instead.
+
 Errors and exit status:
   A syntax error or an automation error (unknown method, wrong number of
-  arguments, an argument that does not convert, a method not available yet)
-  prints FILE:LINE: and the cause to standard error. run stops there and
-  exits with 2; so do an unreadable file and a bad command line. Otherwise
-  the exit status is 0. A method's own result codes are results, not errors.
+  arguments, an argument that does not convert, a method not available yet),
+  an unknown or failed directive, and a scheduled card move that fails
+  print FILE:LINE: and the cause to standard error. run stops there and
+  exits with 2; so do an unreadable file, a bad command line, a card
+  profile with an error (the message names the field) and a missing
+  simulated service. Otherwise the exit status is 0. A method's own result
+  codes are results, not errors.
 
-Example:
+Examples:
   kestrova run examples/crypto.txt
+  kestrova run --simulate examples/accounts.txt
+  kestrova shell --simulate=examples/t1-card.json
 )";
     return text;
 }

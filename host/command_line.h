@@ -20,7 +20,11 @@ struct Options {
     // control is not sited and the guarded methods refuse.
     std::optional<std::string> pageUrl;
     // The PC/SC service library to bind instead of the system's.
-    std::string pcscLibrary;
+    std::optional<std::string> pcscLibrary;
+    // Bind the simulated service with the virtual cards of this card profile
+    // (a JSON file; empty: the built-in profile).
+    bool simulate = false;
+    std::string profile;
 };
 
 struct CommandLineError {

@@ -3,48 +3,35 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "control/kestrova_ctrl.h"
-#include "control/unicode_text.h"
 #include "host/call_runner.h"
 #include "host/command_line.h"
+#include "host/page_site.h"
+#include "host/script_directives.h"
+#include "host/simulated_service.h"
 #include "platform/console_user_interface.h"
-#include "platform/hosting_page.h"
 #include "reader/service_binding.h"
 
 namespace {
 
 using namespace kestrova::host;
 
-int Run(const Options& options) {
-    std::optional<kestrova::platform::StatedHostingPage> page;
-    if (options.pageUrl) {
-        std::optional<std::u16string> url = kestrova::Utf8ToUtf16(*options.pageUrl);
-        if (!url) {
-            std::cerr << "kestrova: --page-url is not UTF-8\n";
-            return kExitFailure;
-        }
-        page.emplace(*url);
-    }
-    if (!options.pcscLibrary.empty()) {
-        kestrova::SetCardServiceLibrary(options.pcscLibrary.c_str());
-    }
-    kestrova::platform::ConsoleUserInterface userInterface;
-    kestrova::CKestrovaCtrl control;
-    control.SetClientSite(page ? &*page : nullptr, &userInterface);
+int RunOn(kestrova::CKestrovaCtrl& control, const Options& options, ScriptDirectives& directives) {
     RunSettings settings;
     settings.json = options.json;
     if (options.command == Command::Shell) {
         settings.sourceName = "shell";
         settings.interactive = true;
-        return RunCalls(control, std::cin, std::cout, std::cerr, settings);
+        return RunCalls(control, std::cin, std::cout, std::cerr, settings, &directives);
     }
     if (options.file == "-") {
         settings.sourceName = "<stdin>";
-        return RunCalls(control, std::cin, std::cout, std::cerr, settings);
+        return RunCalls(control, std::cin, std::cout, std::cerr, settings, &directives);
     }
     std::ifstream file(options.file, std::ios::binary);
     if (!file) {
@@ -52,7 +39,34 @@ int Run(const Options& options) {
         return kExitFailure;
     }
     settings.sourceName = options.file;
-    return RunCalls(control, file, std::cout, std::cerr, settings);
+    return RunCalls(control, file, std::cout, std::cerr, settings, &directives);
+}
+
+int Run(const Options& options) {
+    // Declared first, so it goes last: the control's card service may hold
+    // cards of the simulation until the control is gone.
+    std::unique_ptr<SimulatedService> simulation;
+    if (options.simulate) {
+        auto started = SimulatedService::Start(options.profile);
+        if (const auto* error = std::get_if<std::string>(&started)) {
+            std::cerr << "kestrova: --simulate: " << *error << '\n';
+            return kExitFailure;
+        }
+        simulation = std::move(std::get<std::unique_ptr<SimulatedService>>(started));
+        kestrova::SetCardServiceLibrary(simulation->ServiceLibraryPath().c_str());
+    } else if (options.pcscLibrary) {
+        kestrova::SetCardServiceLibrary(options.pcscLibrary->c_str());
+    }
+    kestrova::platform::ConsoleUserInterface userInterface;
+    kestrova::CKestrovaCtrl control;
+    PageSite page(control, &userInterface);
+    if (options.pageUrl && !page.Serve(*options.pageUrl)) {
+        std::cerr << "kestrova: --page-url is not UTF-8\n";
+        return kExitFailure;
+    }
+    // Declared after the control and the simulation: its moves stop first.
+    ScriptDirectives directives(page, simulation.get());
+    return RunOn(control, options, directives);
 }
 
 int Main(int argc, char** argv) {

@@ -368,9 +368,15 @@ class Daemon:
 
 # ---------------------------------------------------------------- running a case
 
-def run_on_simulated(args, case_path):
-    printed, elapsed = run_checked([args.simulated_run, args.profile, PAGE_URL, case_path])
-    return printed, elapsed
+def run_on_simulated(args, steps, case_path):
+    """kestrova run --simulate does the directives itself and prints each one."""
+    printed, elapsed = run_checked([args.kestrova, "run", "--simulate=" + args.profile,
+                                    "--page-url", PAGE_URL, case_path])
+    directives = [step.text for step in steps if step.directive is not None]
+    echoed = [line for line in printed if line.startswith(":")]
+    if echoed != directives:
+        raise Failure(f"on the sim service the directives printed {echoed}, not {directives}")
+    return [line for line in printed if not line.startswith(":")], elapsed
 
 
 def run_on_daemon(args, daemon, steps, case_path):
@@ -476,7 +482,6 @@ def main():
     parser.add_argument("--profile", required=True)
     parser.add_argument("--kestrova", required=True)
     parser.add_argument("--vicc", required=True)
-    parser.add_argument("--simulated-run", required=True)
     parser.add_argument("--work-dir", required=True)
     parser.add_argument("--time-limit", type=int, default=150)
     args = parser.parse_args()
@@ -494,7 +499,7 @@ def main():
         if args.case != "apdu":
             case_path = os.path.join(args.cases_dir, args.case + ".kscript")
             steps = load_case(case_path)
-            printed, elapsed = run_on_simulated(args, case_path)
+            printed, elapsed = run_on_simulated(args, steps, case_path)
             check_output("sim", steps, printed)
             print(f"e2e {args.case}: simulated service gives the expected results "
                   f"({elapsed * 1000:.0f} ms for the whole script)")

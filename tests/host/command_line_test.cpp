@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+#include "host/directive_syntax.h"
 
 namespace kestrova::host {
 namespace {
@@ -57,12 +60,36 @@ TEST(CommandLineTest, MistakesAreNamed) {
     EXPECT_EQ(ErrorOf({"run", "a", "--json=1"}), "--json takes no value");
 }
 
+TEST(CommandLineTest, SimulateTakesAnOptionalProfileAfterAnEqualsSign) {
+    const Options builtIn = OptionsOf({"run", "--simulate", "calls.txt"});
+    EXPECT_TRUE(builtIn.simulate);
+    EXPECT_EQ(builtIn.profile, "");
+    EXPECT_EQ(builtIn.file, "calls.txt");
+
+    const Options fromFile = OptionsOf({"shell", "--simulate=cards.json"});
+    EXPECT_TRUE(fromFile.simulate);
+    EXPECT_EQ(fromFile.profile, "cards.json");
+    EXPECT_FALSE(OptionsOf({"run", "x"}).simulate);
+
+    EXPECT_EQ(OptionsOf({"run", "x", "--pcsc-library", "lib.so"}).pcscLibrary, "lib.so");
+    EXPECT_EQ(ErrorOf({"run", "x", "--simulate="}), "--simulate= needs a PROFILE after the =");
+    EXPECT_EQ(ErrorOf({"run", "x", "--simulate", "--pcsc-library=lib.so"}),
+              "--simulate and --pcsc-library cannot be used together");
+    EXPECT_EQ(ErrorOf({"--pcsc-library", "", "--simulate=p.json", "shell"}),
+              "--simulate and --pcsc-library cannot be used together");
+}
+
 TEST(CommandLineTest, UsageExplainsCommandsOptionsSyntaxAndExitStatus) {
     const std::string usage = UsageText();
-    for (const char* topic : {"run FILE", "shell", "--json", "\\xHH", "\\uXXXX", "null",
-                              "code page 950", "exits with 2"}) {
+    for (const char* topic :
+         {"run FILE", "shell", "--json", "\\xHH", "\\uXXXX", "null", "code page 950",
+          "exits with 2", "--simulate[=PROFILE]", ":card remove [READER]",
+          ":card insert-after MS [READER]", ":sleep MS", ":page [URL]",
+          "first reader of the profile that has a card"}) {
         EXPECT_NE(usage.find(topic), std::string::npos) << topic;
     }
+    EXPECT_NE(usage.find("MS is 0 to " + std::to_string(kMaxDirectiveMilliseconds) + "."),
+              std::string::npos);
 }
 
 }  // namespace

@@ -1,34 +1,22 @@
-// examples/accounts.txt run as `kestrova run` runs it, on the built-in
-// virtual card, from a page the hosting-page check allows.
+// examples/accounts.txt run as its comment says, on the built-in virtual card.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "host/call_runner.h"
-#include "sim/card_profile.h"
-#include "sim/profile_installer.h"
-#include "tests/integration/page_session_fixture.h"
+#include "tests/integration/kestrova_process.h"
 
-namespace kestrova {
+namespace kestrova::testing {
 namespace {
 
-using testing::PageSessionTest;
-
-TEST_F(PageSessionTest, TheAccountsExampleReadsTheBuiltInCard) {
-    std::string error;
-    ASSERT_TRUE(sim::InstallCardProfile(sim::DefaultCardProfile(), &error)) << error;
-    std::ifstream calls(std::string(KESTROVA_EXAMPLES_DIR) + "/accounts.txt", std::ios::binary);
-    ASSERT_TRUE(calls.good());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status =
-        host::RunCalls(*control_, calls, out, err, host::RunSettings{"accounts.txt"});
-    EXPECT_EQ(status, host::kExitSuccess);
-    EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(out.str(),
+TEST(AccountsExampleTest, ReadsTheBuiltInCard) {
+    const KestrovaProcess kestrova;
+    const KestrovaOutput run =
+        kestrova.Run("run --simulate '" + std::string(KESTROVA_EXAMPLES_DIR) + "/accounts.txt'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              ":page https://card.kestrova.example.com/\n"
               "ListReaders() -> 0\n"
               "GetReaderNumber() -> 2\n"
               "GetReaderName(0) -> \"Kestrova Virtual Reader 0\"\n"
@@ -52,4 +40,4 @@ TEST_F(PageSessionTest, TheAccountsExampleReadsTheBuiltInCard) {
 }
 
 }  // namespace
-}  // namespace kestrova
+}  // namespace kestrova::testing
