@@ -56,17 +56,21 @@ void ConsoleDialogWindow::Show() {
             out_ << line << '\n';
         }
     }
-    const Item* ok = Find(kDialogOk);
-    const Item* cancel = Find(kDialogCancel);
-    out_ << "Enter: [" << (ok != nullptr ? ConsoleText(ok->text) : std::string("OK"))
-         << "]   c, Enter: [" << (cancel != nullptr ? ConsoleText(cancel->text) : "Cancel")
-         << "]\n";
+    out_ << "Enter: [" << ButtonText(kDialogOk, "OK") << "]   c, Enter: ["
+         << ButtonText(kDialogCancel, "Cancel") << "]\n";
     shown_ = true;
     PrintOkState();
     if (!lastStatus_.empty()) {
         out_ << ConsoleText(lastStatus_) << '\n';
     }
     out_ << std::flush;
+}
+
+// A button the page left without a text is still named for the user.
+std::string ConsoleDialogWindow::ButtonText(int itemId, std::string_view fallback) const {
+    const Item* button = Find(itemId);
+    return button != nullptr && !button->text.empty() ? ConsoleText(button->text)
+                                                      : std::string(fallback);
 }
 
 bool ConsoleDialogWindow::OkEnabled() const {

@@ -69,6 +69,7 @@ class ConsoleDialogWindow final : public DialogWindow {
     Item* Find(int itemId);
     const Item* Find(int itemId) const;
     void PrintOkState();
+    std::string ButtonText(int itemId, std::string_view fallback) const;
 
     std::ostream& out_;
     std::string caption_;

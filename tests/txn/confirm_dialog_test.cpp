@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <sstream>
 #include <string>
 
+#include "platform/console_user_interface.h"
 #include "reader/reader_operations.h"
 #include "reader/slot_connection.h"
 #include "resources/confirmation_dialog.h"
@@ -326,6 +328,32 @@ TEST_F(ConfirmDialogTest, DoModalReturnsTheWindowsEndCode) {
     userInterface_.modalScript = ModalScript::kEndWithCancel;
     EXPECT_EQ(dialog_.DoModal(), platform::kDialogCancel);
     EXPECT_EQ(userInterface_.modalWindows.size(), 3U);
+}
+
+// The console draws the same window: caption, heading, rows, instruction.
+TEST_F(ConfirmDialogTest, TheConsoleShowsTheWindowItRuns) {
+    // "<Tag1>交易確認</Tag1><Tag5>轉帳</Tag5><Tag6>金額</Tag6><Tag4>請取出晶片卡</Tag4>"
+    const char* message =
+        "<Tag1>\xA5\xE6\xA9\xF6\xBD\x54\xBB\x7B</Tag1><Tag5>\xC2\xE0\xB1\x62</Tag5>"
+        "<Tag6>\xAA\xF7\xC3\x42</Tag6><Tag4>\xBD\xD0\xA8\xFA\xA5\x58\xB4\xB9\xA4\xF9\xA5\x64</"
+        "Tag4>";
+    std::ostringstream out;
+    platform::ConsoleUserInterface console(out, platform::ConfirmMode::kCancel, -1);
+    CTxnConfirmDlg dialog(console);
+    dialog.m_slot = slot_;
+    dialog.m_rowCount = 1;
+    std::strcpy(dialog.m_rowValue[0].data(), "1,000");
+    dialog.m_msg = message;
+    EXPECT_EQ(dialog.DoModal(), platform::kDialogCancel);
+    EXPECT_EQ(out.str(),
+              "== 交易確認 ==\n"
+              "轉帳\n"
+              "金額: 1,000\n"
+              "請取出晶片卡\n"
+              "Enter: [OK]   c, Enter: [Cancel]\n"
+              "OK disabled\n"
+              "剩餘 299 秒完成交易。\n"
+              "--confirm cancel: Cancel pressed\n");
 }
 
 }  // namespace
