@@ -47,10 +47,6 @@ int ScriptedDialogWindow::Tick(int count) {
     return rounds;
 }
 
-int ScriptedDialogWindow::TickUntilEnded(int limit) {
-    return Tick(limit);
-}
-
 bool ScriptedDialogWindow::PressOk() {
     if (Ended() || !OkEnabled()) {
         return false;

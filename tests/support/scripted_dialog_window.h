@@ -43,8 +43,6 @@ class ScriptedDialogWindow final : public platform::DialogWindow {
     bool Tick();
     // Up to `count` rounds, fewer when the window ends. Returns the rounds run.
     int Tick(int count);
-    // Ticks until the window ends or `limit` rounds have run.
-    int TickUntilEnded(int limit);
 
     // As the user would: OK only when its button is enabled and visible.
     bool PressOk();
