@@ -56,8 +56,8 @@ void CTxnConfirmDlg::OnInitDialog(platform::DialogWindow& window) {
     for (int n = 1; n <= 10; ++n) {
         char openTag[16];
         char closeTag[16];
-        std::snprintf(openTag, sizeof openTag, "<Tag%d>", n);
-        std::snprintf(closeTag, sizeof closeTag, "</Tag%d>", n);
+        (void)std::snprintf(openTag, sizeof openTag, "<Tag%d>", n);
+        (void)std::snprintf(closeTag, sizeof closeTag, "</Tag%d>", n);
         ExtractTag(openTag, closeTag, n - 1);
     }
 
@@ -186,7 +186,7 @@ void CTxnConfirmDlg::CountDown(platform::DialogWindow& window) {
 
 void CTxnConfirmDlg::ShowSecondsLeft(platform::DialogWindow& window) const {
     char status[64];
-    std::snprintf(status, sizeof status, kConfirmationCountdownFormat, m_secondsLeft);
+    (void)std::snprintf(status, sizeof status, kConfirmationCountdownFormat, m_secondsLeft);
     window.ShowStatus(status);
 }
 
