@@ -17,7 +17,8 @@ using std::chrono::milliseconds;
 // Records the actions' names as they run.
 class ActionLog {
   public:
-    ScheduledEvents::Action Named(std::string name, std::optional<std::string> failure = {}) {
+    ScheduledEvents::Action Named(const std::string& name,
+                                  const std::optional<std::string>& failure = {}) {
         return [this, name, failure] {
             {
                 const std::lock_guard<std::mutex> lock(mutex_);
