@@ -17,21 +17,29 @@ struct OptionSpec {
     OptionValue value;
     std::string_view valueName;
     std::string_view help;
-    void (*apply)(Options& options, std::string_view value);
+    // False when the value is not one the option takes.
+    bool (*apply)(Options& options, std::string_view value);
 };
 
 constexpr std::array kOptionSpecs = {
     OptionSpec{"--json", OptionValue::None, "",
                "print one JSON object per call instead of the text form",
-               [](Options& options, std::string_view) { options.json = true; }},
-    OptionSpec{
-        "--page-url", OptionValue::Required, "URL",
-        "the address of the page the control serves (UTF-8)",
-        [](Options& options, std::string_view value) { options.pageUrl = std::string(value); }},
-    OptionSpec{
-        "--pcsc-library", OptionValue::Required, "PATH",
-        "bind this PC/SC service library instead of libpcsclite.so.1",
-        [](Options& options, std::string_view value) { options.pcscLibrary = std::string(value); }},
+               [](Options& options, std::string_view) {
+                   options.json = true;
+                   return true;
+               }},
+    OptionSpec{"--page-url", OptionValue::Required, "URL",
+               "the address of the page the control serves (UTF-8)",
+               [](Options& options, std::string_view value) {
+                   options.pageUrl = std::string(value);
+                   return true;
+               }},
+    OptionSpec{"--pcsc-library", OptionValue::Required, "PATH",
+               "bind this PC/SC service library instead of libpcsclite.so.1",
+               [](Options& options, std::string_view value) {
+                   options.pcscLibrary = std::string(value);
+                   return true;
+               }},
     OptionSpec{"--simulate", OptionValue::Optional, "PROFILE",
                "bind the simulated PC/SC service with the virtual readers and cards of the card "
                "profile PROFILE (JSON, sim/PROFILES.md), or the built-in ones, instead of the "
@@ -39,6 +47,37 @@ constexpr std::array kOptionSpecs = {
                [](Options& options, std::string_view value) {
                    options.simulate = true;
                    options.profile = std::string(value);
+                   return true;
+               }},
+    OptionSpec{"--ui", OptionValue::Required, "qt|console|auto",
+               "where the confirmation window is shown: a Qt window, the terminal, or "
+               "(the default) a Qt window when DISPLAY or WAYLAND_DISPLAY is set and kestrova "
+               "was built with Qt, else the terminal",
+               [](Options& options, std::string_view value) {
+                   if (value == "qt") {
+                       options.ui = UiChoice::Qt;
+                   } else if (value == "console") {
+                       options.ui = UiChoice::Console;
+                   } else if (value == "auto") {
+                       options.ui = UiChoice::Auto;
+                   } else {
+                       return false;
+                   }
+                   return true;
+               }},
+    OptionSpec{"--confirm", OptionValue::Required, "ok|cancel",
+               "answer the confirmation window in the terminal without asking: press OK as soon "
+               "as it is enabled, or Cancel at once (the terminal view only; with --ui auto it "
+               "chooses the terminal)",
+               [](Options& options, std::string_view value) {
+                   if (value == "ok") {
+                       options.confirm = ConfirmAnswer::Ok;
+                   } else if (value == "cancel") {
+                       options.confirm = ConfirmAnswer::Cancel;
+                   } else {
+                       return false;
+                   }
+                   return true;
                }},
 };
 
@@ -49,9 +88,8 @@ struct CommandSpec {
 };
 
 constexpr std::array kCommandSpecs = {
-    CommandSpec{"run", Command::Run, true},
-    CommandSpec{"shell", Command::Shell, false},
-    CommandSpec{"methods", Command::Methods, false},
+    CommandSpec{"run", Command::Run, true},          CommandSpec{"shell", Command::Shell, false},
+    CommandSpec{"methods", Command::Methods, false}, CommandSpec{"demo", Command::Demo, false},
     CommandSpec{"help", Command::Help, false},
 };
 
@@ -126,7 +164,11 @@ std::variant<Options, CommandLineError> ParseCommandLine(
                 return CommandLineError{std::string(option->name) + " needs a value (" +
                                         std::string(option->valueName) + ")"};
             }
-            option->apply(options, value);
+            if (!option->apply(options, value)) {
+                return CommandLineError{std::string(option->name) + " takes " +
+                                        std::string(option->valueName) + ", not " +
+                                        std::string(value)};
+            }
         } else if (command == nullptr) {
             command = FindCommand(argument);
             if (command == nullptr) {
@@ -143,6 +185,15 @@ std::variant<Options, CommandLineError> ParseCommandLine(
     }
     if (options.simulate && options.pcscLibrary) {
         return CommandLineError{"--simulate and --pcsc-library cannot be used together"};
+    }
+    if (options.ui == UiChoice::Qt && options.confirm) {
+        return CommandLineError{
+            "--confirm answers the window in the terminal; it cannot be used with --ui qt"};
+    }
+    if (command->command == Command::Demo &&
+        (options.json || options.pageUrl || options.pcscLibrary || !options.profile.empty())) {
+        return CommandLineError{
+            "demo runs on the built-in virtual card and takes only --ui and --confirm"};
     }
     if (command->takesFile && !file) {
         return CommandLineError{std::string(command->name) +
@@ -165,6 +216,9 @@ Commands:
                 reported and the shell goes on (end with Ctrl-D, "quit"
                 or "exit"; "help" lists the methods)
   methods       list the control's methods with their parameters
+  demo          a transfer on the built-in virtual card from start to end,
+                each call printed with what it does; the card is taken out
+                and put back while the confirmation window is open
   help          print this text (also --help, -h)
 
 Options:
@@ -245,7 +299,14 @@ Errors and exit status:
   simulated service. Otherwise the exit status is 0. A method's own result
   codes are results, not errors.
 
+Demo:
+  demo runs on the built-in virtual card (--simulate is implied) and takes
+  only --ui and --confirm. Without --confirm a person at the terminal
+  presses Enter; with no terminal on standard input it presses OK itself.
+  It exits with 0 for a confirmed transfer, 1 for a cancelled or refused one.
+
 Examples:
+  kestrova demo
   kestrova run examples/crypto.txt
   kestrova run --simulate examples/accounts.txt
   kestrova shell --simulate=examples/t1-card.json

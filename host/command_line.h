@@ -10,7 +10,14 @@
 
 namespace kestrova::host {
 
-enum class Command { Help, Run, Shell, Methods };
+enum class Command { Help, Run, Shell, Methods, Demo };
+
+// Where the confirmation window is shown. Auto: the Qt window when a display
+// is available and kestrova was built with Qt, else the console.
+enum class UiChoice { Auto, Qt, Console };
+
+// How the console view answers the confirmation window instead of a person.
+enum class ConfirmAnswer { Ok, Cancel };
 
 struct Options {
     Command command = Command::Help;
@@ -25,6 +32,8 @@ struct Options {
     // (a JSON file; empty: the built-in profile).
     bool simulate = false;
     std::string profile;
+    UiChoice ui = UiChoice::Auto;
+    std::optional<ConfirmAnswer> confirm;
 };
 
 struct CommandLineError {

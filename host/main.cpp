@@ -11,10 +11,12 @@
 #include "control/kestrova_ctrl.h"
 #include "host/call_runner.h"
 #include "host/command_line.h"
+#include "host/demo.h"
 #include "host/page_site.h"
 #include "host/script_directives.h"
 #include "host/simulated_service.h"
-#include "platform/console_user_interface.h"
+#include "host/user_interface_choice.h"
+#include "platform/terminal.h"
 #include "reader/service_binding.h"
 
 namespace {
@@ -57,9 +59,18 @@ int Run(const Options& options) {
     } else if (options.pcscLibrary) {
         kestrova::SetCardServiceLibrary(options.pcscLibrary->c_str());
     }
-    kestrova::platform::ConsoleUserInterface userInterface;
+    const auto chosen = ChooseUi(options.ui, options.confirm.has_value(), CurrentUiEnvironment());
+    if (const auto* error = std::get_if<std::string>(&chosen)) {
+        std::cerr << "kestrova: " << *error << '\n';
+        return kExitFailure;
+    }
+    // The console window goes to standard error, beside the calls' output.
+    const std::unique_ptr<kestrova::platform::UserInterface> userInterface =
+        MakeUserInterface(std::get<UiKind>(chosen), std::cerr,
+                          ConsoleConfirmMode(options.confirm, kestrova::platform::IsTerminal(0),
+                                             kestrova::platform::ConfirmMode::kAsk));
     kestrova::CKestrovaCtrl control;
-    PageSite page(control, &userInterface);
+    PageSite page(control, userInterface.get());
     if (options.pageUrl && !page.Serve(*options.pageUrl)) {
         std::cerr << "kestrova: --page-url is not UTF-8\n";
         return kExitFailure;
@@ -87,6 +98,8 @@ int Main(int argc, char** argv) {
         case Command::Run:
         case Command::Shell:
             return Run(options);
+        case Command::Demo:
+            return RunDemo(options, std::cout, std::cerr);
     }
     return kExitFailure;
 }

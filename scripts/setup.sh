@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset dev
 cmake --build --preset dev
-build/bin/kestrova run examples/crypto.txt
+build/bin/kestrova demo
