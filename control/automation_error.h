@@ -14,11 +14,10 @@ namespace kestrova {
 
 // The platform's own codes, so that a host can pass them on unchanged.
 enum class AutomationErrorCode : std::uint32_t {
-    TypeMismatch = 0x80020005,    // DISP_E_TYPEMISMATCH
-    UnknownName = 0x80020006,     // DISP_E_UNKNOWNNAME
-    Overflow = 0x8002000A,        // DISP_E_OVERFLOW
-    BadParamCount = 0x8002000E,   // DISP_E_BADPARAMCOUNT
-    NotImplemented = 0x80004001,  // E_NOTIMPL: the method's layer is not built yet
+    TypeMismatch = 0x80020005,   // DISP_E_TYPEMISMATCH
+    UnknownName = 0x80020006,    // DISP_E_UNKNOWNNAME
+    Overflow = 0x8002000A,       // DISP_E_OVERFLOW
+    BadParamCount = 0x8002000E,  // DISP_E_BADPARAMCOUNT
 };
 
 struct AutomationError {

@@ -65,11 +65,6 @@ InvokeResult InvokeMethod(CKestrovaCtrl& control, const MethodInfo& method,
             converted.emplace_back(platform::Utf16ToAnsi(ConvertToBstr(arguments[i]).Text()));
         }
     }
-    if (method.handler == nullptr) {
-        return AutomationError{AutomationErrorCode::NotImplemented,
-                               std::string(method.name) + " is not available yet: it needs " +
-                                   std::string(method.missingLayer)};
-    }
     return ResultValue(method.handler(control, HandlerArguments(std::move(converted))));
 }
 

@@ -82,12 +82,11 @@ inline void HandlerSignatureDisagreesWithTableEntry() {}
 inline void TooManyParametersForTableEntry() {}
 
 constexpr MethodInfo Entry(std::int32_t dispid, std::string_view name, AutomationType returnType,
-                           std::initializer_list<ParameterInfo> parameters, Handler handler,
-                           std::string_view missingLayer) {
+                           std::initializer_list<ParameterInfo> parameters, Handler handler) {
     if (parameters.size() > kMaxParameters) {
         TooManyParametersForTableEntry();
     }
-    MethodInfo info{dispid, name, returnType, {}, parameters.size(), handler, missingLayer};
+    MethodInfo info{dispid, name, returnType, {}, parameters.size(), handler};
     std::copy(parameters.begin(), parameters.end(), info.parameterSlots.begin());
     return info;
 }
@@ -107,21 +106,13 @@ constexpr MethodInfo Implemented(std::int32_t dispid, std::string_view name,
     if (!agrees) {
         HandlerSignatureDisagreesWithTableEntry();
     }
-    return Entry(dispid, name, returnType, parameters, &CallMember<Member>, {});
+    return Entry(dispid, name, returnType, parameters, &CallMember<Member>);
 }
 
 // A method that accepts its arguments, does nothing and returns 0.
 constexpr MethodInfo WithoutEffect(std::int32_t dispid, std::string_view name,
                                    std::initializer_list<ParameterInfo> parameters) {
-    return Entry(dispid, name, AutomationType::Long, parameters, &DoNothing, {});
-}
-
-// A method whose work needs a layer that is not built yet.
-constexpr MethodInfo NotAvailableYet(std::int32_t dispid, std::string_view name,
-                                     AutomationType returnType,
-                                     std::initializer_list<ParameterInfo> parameters,
-                                     std::string_view missingLayer) {
-    return Entry(dispid, name, returnType, parameters, nullptr, missingLayer);
+    return Entry(dispid, name, AutomationType::Long, parameters, &DoNothing);
 }
 
 }  // namespace kestrova::method_binding

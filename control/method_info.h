@@ -54,10 +54,7 @@ struct MethodInfo {
     AutomationType returnType;
     std::array<ParameterInfo, kMaxParameters> parameterSlots;
     std::size_t parameterCount;
-    // Null while the layer that does the method's work is not built.
     Handler handler;
-    // What is missing while the handler is null.
-    std::string_view missingLayer;
 
     std::span<const ParameterInfo> Parameters() const {
         return {parameterSlots.data(), parameterCount};

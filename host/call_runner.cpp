@@ -95,11 +95,7 @@ bool ReportScheduledFailures(ScriptDirectives* directives, std::ostream& err) {
 
 void PrintMethods(std::ostream& out) {
     for (const MethodInfo& method : MethodTable()) {
-        out << FormatSignature(method);
-        if (method.handler == nullptr) {
-            out << "    (not available yet)";
-        }
-        out << '\n';
+        out << FormatSignature(method) << '\n';
     }
 }
 

@@ -291,9 +291,9 @@ Simulated readers:
 
 Errors and exit status:
   A syntax error or an automation error (unknown method, wrong number of
-  arguments, an argument that does not convert, a method not available yet),
-  an unknown or failed directive, and a scheduled card move that fails
-  print FILE:LINE: and the cause to standard error. run stops there and
+  arguments, an argument that does not convert), an unknown or failed
+  directive, and a scheduled card move that fails print FILE:LINE: and the
+  cause to standard error. run stops there and
   exits with 2; so do an unreadable file, a bad command line, a card
   profile with an error (the message names the field) and a missing
   simulated service. Otherwise the exit status is 0. A method's own result

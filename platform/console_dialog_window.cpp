@@ -30,7 +30,7 @@ ConsoleDialogWindow::ConsoleDialogWindow(const DialogTemplate& layout, std::ostr
     }
 }
 
-void ConsoleDialogWindow::Show() {
+void ConsoleDialogWindow::Show(bool askingUser) {
     out_ << "== " << ConsoleText(caption_) << " ==\n";
     // Statics in reading order; those on one line of the window share a line.
     std::vector<const Item*> statics;
@@ -56,14 +56,21 @@ void ConsoleDialogWindow::Show() {
             out_ << line << '\n';
         }
     }
-    out_ << "Enter: [" << ButtonText(kDialogOk, "OK") << "]   c, Enter: ["
-         << ButtonText(kDialogCancel, "Cancel") << "]\n";
+    if (askingUser) {
+        out_ << "Enter: [" << ButtonText(kDialogOk, "OK") << "]   c, Enter: ["
+             << ButtonText(kDialogCancel, "Cancel") << "]\n";
+    }
     shown_ = true;
     PrintOkState();
     if (!lastStatus_.empty()) {
         out_ << ConsoleText(lastStatus_) << '\n';
     }
     out_ << std::flush;
+}
+
+void ConsoleDialogWindow::SayPressed(int buttonId) {
+    Say("[" + ButtonText(buttonId, buttonId == kDialogOk ? "OK" : "Cancel") +
+        "] pressed without asking (--confirm)");
 }
 
 // A button the page left without a text is still named for the user.

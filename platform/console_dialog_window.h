@@ -22,9 +22,10 @@ class ConsoleDialogWindow final : public DialogWindow {
 
     ConsoleDialogWindow(const DialogTemplate& layout, std::ostream& out);
 
-    // Prints the window as the dialog's start-up left it; later changes of
-    // the OK button and the status line are printed as they happen.
-    void Show();
+    // Prints the window as the dialog's start-up left it, with the keys that
+    // answer it when a person is asked; later changes of the OK button and
+    // the status line are printed as they happen.
+    void Show(bool askingUser);
 
     bool Ended() const { return endCode_.has_value(); }
     std::int32_t EndCode() const { return endCode_.value_or(kDialogCancel); }
@@ -37,6 +38,8 @@ class ConsoleDialogWindow final : public DialogWindow {
     std::optional<std::uint32_t> TakeDueTimer(Clock::time_point now);
     // One line for the user, outside the window's own texts.
     void Say(std::string_view utf8Line);
+    // Tells that a button was pressed for the user, naming it as shown.
+    void SayPressed(int buttonId);
 
     // DialogWindow
     void SetCaption(std::string_view text) override;

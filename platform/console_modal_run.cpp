@@ -99,11 +99,11 @@ std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode
     if (window.Ended()) {
         return window.EndCode();
     }
-    window.Show();
-
     const bool asking = mode == ConfirmMode::kAsk;
+    window.Show(asking);
+
     if (mode == ConfirmMode::kCancel) {
-        window.Say("--confirm cancel: Cancel pressed");
+        window.SayPressed(kDialogCancel);
         return Finish(dialog, window);
     }
     if (asking && isatty(inputFd) != 1) {
@@ -114,7 +114,7 @@ std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode
     InputLines input(inputFd);
     while (!window.Ended()) {
         if (mode == ConfirmMode::kOk && window.OkEnabled()) {
-            window.Say("--confirm ok: OK pressed");
+            window.SayPressed(kDialogOk);
             dialog.OnOK(window);
             break;
         }

@@ -105,13 +105,12 @@ TEST(ConsoleModalRun, ConfirmOkPressesOkAsSoonAsItIsEnabled) {
               "== 交易 ==\n"
               "Heading\n"
               "Amount: value\n"
-              "Enter: [Yes]   c, Enter: [No]\n"
               "OK disabled\n"
               "tick 1\n"
               "tick 2\n"
               "tick 3\n"
               "OK enabled\n"
-              "--confirm ok: OK pressed\n");
+              "[Yes] pressed without asking (--confirm)\n");
 }
 
 TEST(ConsoleModalRun, ConfirmCancelCancelsAtOnce) {
@@ -119,7 +118,7 @@ TEST(ConsoleModalRun, ConfirmCancelCancelsAtOnce) {
     CountingDialog dialog(0);
     EXPECT_EQ(RunConsoleModal(dialog, out, ConfirmMode::kCancel, -1), kDialogCancel);
     EXPECT_EQ(dialog.ticks, 0);
-    EXPECT_NE(out.str().find("--confirm cancel"), std::string::npos);
+    EXPECT_NE(out.str().find("[No] pressed without asking (--confirm)\n"), std::string::npos);
 }
 
 TEST(ConsoleModalRun, WithoutATerminalItSaysSoAndCancels) {
@@ -151,6 +150,7 @@ TEST(ConsoleModalRun, OnATerminalEnterPressesAnEnabledOk) {
     std::ostringstream out;
     CountingDialog dialog(0);
     EXPECT_EQ(RunConsoleModal(dialog, out, ConfirmMode::kAsk, terminal.Input()), kDialogOk);
+    EXPECT_NE(out.str().find("Amount: value\nEnter: [Yes]   c, Enter: [No]\n"), std::string::npos);
 }
 
 TEST(ConsoleModalRun, OnATerminalEnterWaitsForOkAndCCancels) {

@@ -350,10 +350,9 @@ TEST_F(ConfirmDialogTest, TheConsoleShowsTheWindowItRuns) {
               "轉帳\n"
               "金額: 1,000\n"
               "請取出晶片卡\n"
-              "Enter: [OK]   c, Enter: [Cancel]\n"
               "OK disabled\n"
               "剩餘 299 秒完成交易。\n"
-              "--confirm cancel: Cancel pressed\n");
+              "[Cancel] pressed without asking (--confirm)\n");
 }
 
 }  // namespace
