@@ -9,7 +9,13 @@ carries the result it must print:
 
 "#=>" holds on both services; "#daemon=>" and "#sim=>" name a result that
 differs between them. Lines ":card remove READER" and ":card insert READER"
-take a card out or put it back between calls.
+take a card out or put it back between calls; ":card remove-after MS READER"
+and ":card insert-after MS READER" do it MS milliseconds later, while the
+calls after them run (a confirmation window waits for that). Header lines
+"#! options: ..." add options to kestrova's command line, and each
+"#! stderr: TEXT" names a line kestrova must write to standard error, in the
+order given (the confirmation window and message boxes of the console view
+are written there); without them anything on standard error fails the case.
 
 The case runs twice: on the simulated PC/SC service holding vpcd-profile.json,
 and on pcscd with one kestrova-vicc per card of that profile behind vpcd. The
@@ -37,6 +43,7 @@ import socket
 import struct
 import subprocess
 import sys
+import threading
 import time
 
 SKIP = 77
@@ -58,25 +65,54 @@ class Step:
         self.number = number
         self.text = text
         self.expected = {"daemon": daemon, "sim": sim}
-        self.directive = directive
+        self.directive = directive  # (word, reader, delay in seconds or None)
+
+
+class Case:
+    def __init__(self):
+        self.steps = []
+        self.options = []
+        self.stderr = None  # the lines expected on standard error, in order
 
 
 ANNOTATION = re.compile(r"#(daemon|sim)?=>")
+MOVES = {"remove": ("remove", False), "insert": ("insert", False),
+         "remove-after": ("remove", True), "insert-after": ("insert", True)}
+
+
+def parse_directive(path, number, text):
+    words = text.split(None, 2)
+    if len(words) != 3 or words[0] != ":card" or words[1] not in MOVES:
+        raise Failure(f"{path}:{number}: unknown directive {text}")
+    word, delayed = MOVES[words[1]]
+    reader = words[2]
+    delay = None
+    if delayed:
+        milliseconds, _, reader = reader.partition(" ")
+        if not milliseconds.isdigit() or not reader:
+            raise Failure(f"{path}:{number}: {words[1]} takes milliseconds and a reader")
+        delay = int(milliseconds) / 1000
+    return word, reader.strip(), delay
 
 
 def load_case(path):
-    steps = []
+    case = Case()
+    steps = case.steps
     with open(path, encoding="utf-8") as file:
         for number, raw in enumerate(file, 1):
             line = raw.rstrip("\n")
             stripped = line.strip()
+            if stripped.startswith("#! options:"):
+                case.options += stripped[len("#! options:"):].split()
+                continue
+            if stripped.startswith("#! stderr:"):
+                case.stderr = (case.stderr or []) + [stripped[len("#! stderr:"):].strip()]
+                continue
             if not stripped or stripped.startswith("#"):
                 continue
             if stripped.startswith(":"):
-                words = stripped.split(None, 2)
-                if len(words) != 3 or words[0] != ":card" or words[1] not in ("remove", "insert"):
-                    raise Failure(f"{path}:{number}: unknown directive {stripped}")
-                steps.append(Step(number, stripped, directive=(words[1], words[2])))
+                steps.append(Step(number, stripped,
+                                  directive=parse_directive(path, number, stripped)))
                 continue
             marks = list(ANNOTATION.finditer(line))
             if not marks:
@@ -90,7 +126,21 @@ def load_case(path):
             steps.append(Step(number, call, results.get("daemon", both), results.get("sim", both)))
             if steps[-1].expected["daemon"] is None or steps[-1].expected["sim"] is None:
                 raise Failure(f"{path}:{number}: give #=>, or both #daemon=> and #sim=>")
-    return steps
+    return case
+
+
+def check_stderr(service, case, written):
+    """The case's lines must come in order; others may fall between them."""
+    if case.stderr is None:
+        if written:
+            raise Failure(f"on the {service} service kestrova wrote to standard error:\n"
+                          + "\n".join(written))
+        return
+    remaining = iter(written)
+    for wanted in case.stderr:
+        if not any(line == wanted for line in remaining):
+            raise Failure(f"on the {service} service standard error lacks {wanted!r} "
+                          f"(in order); it holds:\n" + "\n".join(written))
 
 
 def check_output(service, steps, printed):
@@ -130,7 +180,7 @@ def stop(process, name, log=None):
         process.wait(timeout=5)
 
 
-def run_checked(command, timeout=60, stdin=None):
+def run_checked(command, timeout=60, stdin=None, with_stderr=False):
     started = time.monotonic()
     try:
         result = subprocess.run(command, stdin=stdin, capture_output=True, text=True,
@@ -141,6 +191,8 @@ def run_checked(command, timeout=60, stdin=None):
     if result.returncode != 0:
         raise Failure(f"{' '.join(command)} exited with {result.returncode}\n"
                       f"stdout:\n{result.stdout}\nstderr:\n{result.stderr}")
+    if with_stderr:
+        return result.stdout.splitlines(), result.stderr.splitlines(), elapsed
     return result.stdout.splitlines(), elapsed
 
 
@@ -366,53 +418,115 @@ class Daemon:
         self.pcsc.wait_for_card(reader, present=word == "insert")
 
 
+class CardMoves:
+    """Card moves due later, made in order by one thread while calls run."""
+
+    def __init__(self, daemon):
+        self.daemon = daemon
+        self.due = []
+        self.failure = None
+        self.lock = threading.Condition()
+        self.closing = False
+        self.thread = threading.Thread(target=self.run, daemon=True)
+        self.thread.start()
+
+    def schedule(self, delay, word, reader):
+        with self.lock:
+            self.due.append((time.monotonic() + delay, word, reader))
+            self.due.sort(key=lambda move: move[0])
+            self.lock.notify()
+
+    def run(self):
+        while True:
+            with self.lock:
+                while not self.closing and (
+                        not self.due or self.due[0][0] > time.monotonic()):
+                    wait = self.due[0][0] - time.monotonic() if self.due else None
+                    self.lock.wait(wait)
+                if self.closing and not self.due:
+                    return
+                _, word, reader = self.due.pop(0)
+            try:
+                self.daemon.card(word, reader)
+            except Failure as failure:
+                self.failure = self.failure or failure
+
+    def finish(self):
+        """Waits for the moves still due, then reports the first that failed."""
+        with self.lock:
+            self.closing = True
+            self.lock.notify()
+        self.thread.join(timeout=WAIT * 2)
+        if self.thread.is_alive():
+            raise Failure("a scheduled card move did not finish")
+        if self.failure is not None:
+            raise self.failure
+
+
 # ---------------------------------------------------------------- running a case
 
-def run_on_simulated(args, steps, case_path):
+def run_on_simulated(args, case, case_path):
     """kestrova run --simulate does the directives itself and prints each one."""
-    printed, elapsed = run_checked([args.kestrova, "run", "--simulate=" + args.profile,
-                                    "--page-url", PAGE_URL, case_path])
-    directives = [step.text for step in steps if step.directive is not None]
+    printed, written, elapsed = run_checked(
+        [args.kestrova, "run", "--simulate=" + args.profile, "--page-url", PAGE_URL]
+        + case.options + [case_path], with_stderr=True)
+    check_stderr("sim", case, written)
+    directives = [step.text for step in case.steps if step.directive is not None]
     echoed = [line for line in printed if line.startswith(":")]
     if echoed != directives:
         raise Failure(f"on the sim service the directives printed {echoed}, not {directives}")
     return [line for line in printed if not line.startswith(":")], elapsed
 
 
-def run_on_daemon(args, daemon, steps, case_path):
-    if all(step.directive is None for step in steps):
-        return run_checked([args.kestrova, "run", "--page-url", PAGE_URL, case_path])
+def run_on_daemon(args, daemon, case, case_path):
+    if all(step.directive is None for step in case.steps):
+        printed, written, elapsed = run_checked(
+            [args.kestrova, "run", "--page-url", PAGE_URL] + case.options + [case_path],
+            with_stderr=True)
+        check_stderr("daemon", case, written)
+        return printed, elapsed
     # Directives fall between calls of one control: drive the shell call by call.
     started = time.monotonic()
-    shell = subprocess.Popen([args.kestrova, "shell", "--page-url", PAGE_URL],
+    shell = subprocess.Popen([args.kestrova, "shell", "--page-url", PAGE_URL] + case.options,
                              stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, preexec_fn=die_with_parent)
     printed = []
+    written = []
+    moves = CardMoves(daemon)
     try:
-        read_until_prompt(shell)
-        for step in steps:
+        read_until_prompt(shell, written)
+        for step in case.steps:
             if step.directive is not None:
-                daemon.card(*step.directive)
+                word, reader, delay = step.directive
+                if delay is None:
+                    daemon.card(word, reader)
+                else:
+                    moves.schedule(delay, word, reader)
                 continue
             shell.stdin.write(step.text.encode() + b"\n")
             shell.stdin.flush()
-            printed.extend(read_until_prompt(shell))
+            printed.extend(read_until_prompt(shell, written))
         shell.stdin.close()
         shell.wait(timeout=WAIT)
+        written.extend(shell.stderr.read().decode(errors="replace").splitlines())
+        moves.finish()
     finally:
         stop(shell, "kestrova shell")
+    check_stderr("daemon", case, written)
     return printed, time.monotonic() - started
 
 
-def read_until_prompt(shell):
+def read_until_prompt(shell, written):
+    """The lines printed up to the next prompt; standard error goes to `written`."""
     output = b""
+    errors = b""
     deadline = time.monotonic() + 60
     while not output.endswith(SHELL_PROMPT.encode()):
         ready, _, _ = select.select([shell.stdout, shell.stderr], [], [], 0.5)
         if shell.stderr in ready:
-            error = os.read(shell.stderr.fileno(), 4096)
-            if error:
-                raise Failure("kestrova shell: " + error.decode(errors="replace"))
+            errors += os.read(shell.stderr.fileno(), 4096)
+            *lines, errors = errors.split(b"\n")
+            written.extend(line.decode(errors="replace") for line in lines)
         if shell.stdout in ready:
             chunk = os.read(shell.stdout.fileno(), 4096)
             if not chunk:
@@ -468,9 +582,9 @@ def inside_namespace(args):
             print("e2e apdu: every command answered as expected through pcscd")
             return
         case_path = os.path.join(args.cases_dir, args.case + ".kscript")
-        steps = load_case(case_path)
-        printed, elapsed = run_on_daemon(args, daemon, steps, case_path)
-        check_output("daemon", steps, printed)
+        case = load_case(case_path)
+        printed, elapsed = run_on_daemon(args, daemon, case, case_path)
+        check_output("daemon", case.steps, printed)
         print(f"e2e {args.case}: daemon gives the expected results "
               f"({elapsed * 1000:.0f} ms for the whole script)")
 
@@ -498,9 +612,9 @@ def main():
             return 0
         if args.case != "apdu":
             case_path = os.path.join(args.cases_dir, args.case + ".kscript")
-            steps = load_case(case_path)
-            printed, elapsed = run_on_simulated(args, steps, case_path)
-            check_output("sim", steps, printed)
+            case = load_case(case_path)
+            printed, elapsed = run_on_simulated(args, case, case_path)
+            check_output("sim", case.steps, printed)
             print(f"e2e {args.case}: simulated service gives the expected results "
                   f"({elapsed * 1000:.0f} ms for the whole script)")
         reason = daemon_unavailable()
