@@ -1,0 +1,176 @@
+#!/usr/bin/env python3
+"""A transfer confirmed the way a person does it, in the real Qt window.
+
+On an X server of its own (Xvfb) `kestrova run --ui qt` writes a transfer on
+the virtual card behind pcscd and shows the confirmation window. Like a
+person, the test first presses Enter too early (OK must not answer yet),
+takes the card out, puts it back, and presses Enter again: the window must
+close and the page must read the card's SNUM and TAC. The daemon runs in
+private namespaces as in e2e_driver.py; skipped (77) where that, Xvfb,
+xdotool or kestrova's Qt window is missing.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_driver as driver  # noqa: E402
+
+READER = "Virtual PCD 00 00"
+CAPTION = "轉帳確認"
+RECORD = "252000000000123456" + " " * 30 + "00409876543210980040123456789012"
+MESSAGE = (f"<Tag1>{CAPTION}</Tag1><Tag4>請將晶片卡拔出後再插入，然後按「確定」完成交易。</Tag4>"
+           "<Tag6>轉出帳號</Tag6><Tag7>轉入帳號</Tag7><Tag8>交易金額</Tag8>")
+PAGE = f"""ListReaders()
+ConnectCard("{READER}")
+WriteRecordWithSNUMTACProc("{READER}", "", "1003", 80, "{RECORD}", "123456", "{MESSAGE}")
+GetRespSNUM()
+GetRespTAC()
+GetTransactionAccount()
+DisconnectCard("{READER}")
+"""
+EXPECTED = [
+    'ListReaders() -> 0',
+    f'ConnectCard("{READER}") -> 0',
+    f'WriteRecordWithSNUMTACProc("{READER}", "", "1003", 80, "{RECORD}", "123456", '
+    f'"{MESSAGE}") -> 0',
+    'GetRespSNUM() -> "00000001"',
+    'GetRespTAC() -> "F2062EE09F809107"',
+    'GetTransactionAccount() -> "0040123456789012"',
+    f'DisconnectCard("{READER}") -> 0',
+]
+
+
+def unavailable(args):
+    for tool in ("Xvfb", "xdotool"):
+        if shutil.which(tool) is None:
+            return f"{tool} is missing (apt-get install xvfb xdotool)"
+    probe = subprocess.run([args.kestrova, "run", "--ui", "qt", "-"], input="", text=True,
+                           capture_output=True, timeout=30,
+                           env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+    if probe.returncode != 0:
+        return "kestrova has no Qt window: " + probe.stderr.strip()
+    return driver.daemon_unavailable()
+
+
+class XServer:
+    def __init__(self, log):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp"], pass_fds=(write_end,), stdout=log, stderr=log,
+            preexec_fn=driver.die_with_parent)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + driver.WAIT
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                raise driver.Failure("Xvfb did not start")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                raise driver.Failure("Xvfb did not say its display")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        driver.stop(self.process, "Xvfb")
+
+
+def press_enter(environment):
+    subprocess.run(["xdotool", "key", "Return"], env=environment, check=True, timeout=10)
+
+
+def wait_for_window(environment, kestrova):
+    deadline = time.monotonic() + driver.WAIT
+    while time.monotonic() < deadline:
+        if kestrova.poll() is not None:
+            raise driver.Failure(f"kestrova ended before its window showed: {kestrova.returncode}")
+        found = subprocess.run(["xdotool", "search", "--name", CAPTION], env=environment,
+                               capture_output=True, text=True, timeout=10)
+        if found.returncode == 0 and found.stdout.strip():
+            return
+        time.sleep(0.1)
+    raise driver.Failure(f"no window named {CAPTION} showed")
+
+
+def ended_within(process, seconds):
+    try:
+        process.wait(timeout=seconds)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def confirm_like_a_person(args, daemon, x_server):
+    page = os.path.join(args.work_dir, "person_at_window.txt")
+    with open(page, "w", encoding="utf-8") as file:
+        file.write(PAGE)
+    environment = dict(os.environ, DISPLAY=x_server.display)
+    environment.pop("QT_QPA_PLATFORM", None)
+    kestrova = subprocess.Popen([args.kestrova, "run", "--ui", "qt", "--page-url",
+                                 driver.PAGE_URL, page], env=environment,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                preexec_fn=driver.die_with_parent)
+    try:
+        wait_for_window(environment, kestrova)
+        press_enter(environment)
+        if ended_within(kestrova, 1.0):
+            raise driver.Failure("Enter closed the window before the card was taken out")
+        daemon.card("remove", READER)
+        time.sleep(1.0)
+        daemon.card("insert", READER)
+        time.sleep(1.0)  # the window looks for the card five times a second
+        press_enter(environment)
+        if not ended_within(kestrova, driver.WAIT):
+            raise driver.Failure("Enter did not confirm the window once the card was back")
+        printed = kestrova.stdout.read().splitlines()
+        errors = kestrova.stderr.read()
+    finally:
+        driver.stop(kestrova, "kestrova")
+    if kestrova.returncode != 0:
+        raise driver.Failure(f"kestrova exited with {kestrova.returncode}: {errors}")
+    if printed != EXPECTED:
+        raise driver.Failure("the page printed\n" + "\n".join(printed) +
+                             "\ninstead of\n" + "\n".join(EXPECTED))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--kestrova", required=True)
+    parser.add_argument("--profile", required=True)
+    parser.add_argument("--vicc", required=True)
+    parser.add_argument("--work-dir", required=True)
+    args = parser.parse_args()
+    args.case = "person_at_window"
+    try:
+        if os.environ.get(driver.INSIDE) == "1":
+            with driver.Daemon(args) as daemon:
+                x_server = XServer(daemon.log)
+                try:
+                    confirm_like_a_person(args, daemon, x_server)
+                finally:
+                    x_server.stop()
+            print("e2e person_at_window: the Qt window was confirmed with Enter "
+                  "after the card went out and came back")
+            return 0
+        reason = unavailable(args)
+        if reason is not None:
+            print(f"e2e person_at_window: skipped: {reason}")
+            return driver.SKIP
+    except driver.Failure as failure:
+        print(f"e2e person_at_window: FAILED {failure}", file=sys.stderr)
+        return 1
+    sys.stdout.flush()
+    environment = dict(os.environ, **{driver.INSIDE: "1"})
+    os.execvpe("unshare", ["unshare", "--mount", "--net", "--", sys.executable,
+                           os.path.abspath(__file__)] + sys.argv[1:], environment)
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
