@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the release preset and runs the benchmarks: kestrova's DES and MAC
+# against OpenSSL, then a whole transaction on pcscd against the bare PC/SC
+# client that makes the same calls (root: the daemon runs in private
+# namespaces; skipped otherwise). TRANSACTION_RUNS sets how often each side
+# of the transaction runs (default 10). Timings are reported, never judged.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake --preset release
+cmake --build --preset release --target \
+  kestrova_bench kestrova kestrova-vicc kestrova_transaction_floor kestrova_pcsc_call_trace
+
+echo "== DES and MAC: kestrova against OpenSSL"
+build-release/bin/kestrova_bench
+
+echo "== A whole transaction on pcscd: kestrova against its floor"
+status=0
+python3 bench/transaction_on_daemon.py --build-dir build-release \
+  --runs "${TRANSACTION_RUNS:-10}" || status=$?
+if [ "$status" -eq 77 ]; then
+  echo "(the transaction benchmark was skipped)"
+elif [ "$status" -ne 0 ]; then
+  exit "$status"
+fi
