@@ -48,6 +48,7 @@ def check(args, daemon):
     finally:
         probe.stdin.close()
         probe.wait(timeout=10)
+    return "OK follows the card on pcscd"
 
 
 def main():
@@ -58,24 +59,7 @@ def main():
     parser.add_argument("--work-dir", required=True)
     args = parser.parse_args()
     args.case = "confirm_window"
-    try:
-        if os.environ.get(driver.INSIDE) == "1":
-            with driver.Daemon(args) as daemon:
-                check(args, daemon)
-            print("e2e confirm_window: OK follows the card on pcscd")
-            return 0
-        reason = driver.daemon_unavailable()
-        if reason is not None:
-            print(f"e2e confirm_window: skipped: {reason}")
-            return driver.SKIP
-    except driver.Failure as failure:
-        print(f"e2e confirm_window: FAILED {failure}", file=sys.stderr)
-        return 1
-    sys.stdout.flush()
-    environment = dict(os.environ, **{driver.INSIDE: "1"})
-    os.execvpe("unshare", ["unshare", "--mount", "--net", "--", sys.executable,
-                           os.path.abspath(__file__)] + sys.argv[1:], environment)
-    return 1
+    return driver.daemon_check_main(args, check)
 
 
 if __name__ == "__main__":

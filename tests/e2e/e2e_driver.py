@@ -575,18 +575,60 @@ def run_apdu_case(daemon):
             pcsc.disconnect(card)
 
 
-def inside_namespace(args):
-    with Daemon(args) as daemon:
-        if args.case == "apdu":
-            run_apdu_case(daemon)
-            print("e2e apdu: every command answered as expected through pcscd")
-            return
-        case_path = os.path.join(args.cases_dir, args.case + ".kscript")
-        case = load_case(case_path)
-        printed, elapsed = run_on_daemon(args, daemon, case, case_path)
-        check_output("daemon", case.steps, printed)
-        print(f"e2e {args.case}: daemon gives the expected results "
-              f"({elapsed * 1000:.0f} ms for the whole script)")
+def reexec_in_namespaces():
+    """Runs the calling script again as the one process in fresh namespaces."""
+    sys.stdout.flush()
+    environment = dict(os.environ, **{INSIDE: "1"})
+    os.execvpe("unshare", ["unshare", "--mount", "--net", "--", sys.executable,
+                           os.path.abspath(sys.argv[0])] + sys.argv[1:], environment)
+
+
+def daemon_check_main(args, inside, before=None, unavailable=daemon_unavailable):
+    """A check on a daemon of its own: `before(args)` runs first (outside any
+    namespace), then, unless `unavailable()` names a reason to skip, the
+    script runs again in fresh namespaces where `inside(args, daemon)` runs
+    and returns what to report. Returns the exit status."""
+    try:
+        if os.environ.get(INSIDE) == "1":
+            with Daemon(args) as daemon:
+                report = inside(args, daemon)
+            print(f"e2e {args.case}: {report}")
+            return 0
+        if before is not None:
+            before(args)
+        reason = unavailable()
+        if reason is not None:
+            print(f"e2e {args.case}: daemon half skipped: {reason}")
+            return SKIP
+    except Failure as failure:
+        print(f"e2e {args.case}: FAILED {failure}", file=sys.stderr)
+        return 1
+    reexec_in_namespaces()
+    return 1
+
+
+def run_case_on_daemon(args, daemon):
+    if args.case == "apdu":
+        run_apdu_case(daemon)
+        return "every command answered as expected through pcscd"
+    case_path = os.path.join(args.cases_dir, args.case + ".kscript")
+    case = load_case(case_path)
+    printed, elapsed = run_on_daemon(args, daemon, case, case_path)
+    check_output("daemon", case.steps, printed)
+    return f"daemon gives the expected results ({elapsed * 1000:.0f} ms for the whole script)"
+
+
+def run_case_on_simulated(args):
+    if args.case == "apdu":
+        return
+    case_path = os.path.join(args.cases_dir, args.case + ".kscript")
+    case = load_case(case_path)
+    printed, elapsed = run_on_simulated(args, case, case_path)
+    check_output("sim", case.steps, printed)
+    print(f"e2e {args.case}: simulated service gives the expected results "
+          f"({elapsed * 1000:.0f} ms for the whole script)")
+    # The time limit is the daemon half's own from here.
+    signal.alarm(0)
 
 
 def main():
@@ -606,36 +648,8 @@ def main():
     signal.signal(signal.SIGALRM, out_of_time)
     signal.signal(signal.SIGTERM, out_of_time)
     signal.alarm(args.time_limit)
-    try:
-        if os.environ.get(INSIDE) == "1":
-            inside_namespace(args)
-            return 0
-        if args.case != "apdu":
-            case_path = os.path.join(args.cases_dir, args.case + ".kscript")
-            case = load_case(case_path)
-            printed, elapsed = run_on_simulated(args, case, case_path)
-            check_output("sim", case.steps, printed)
-            print(f"e2e {args.case}: simulated service gives the expected results "
-                  f"({elapsed * 1000:.0f} ms for the whole script)")
-        reason = daemon_unavailable()
-        if reason is not None:
-            print(f"e2e {args.case}: daemon half skipped: {reason}")
-            return SKIP
-    except Failure as failure:
-        print(f"e2e {args.case}: FAILED {failure}", file=sys.stderr)
-        return 1
-    signal.alarm(0)
-    sys.stdout.flush()
-    # The same driver again, as the one process in fresh namespaces.
-    environment = dict(os.environ, **{INSIDE: "1"})
-    os.execvpe("unshare", ["unshare", "--mount", "--net", "--", sys.executable,
-                           os.path.abspath(__file__)] + sys.argv[1:], environment)
-    return 1
+    return daemon_check_main(args, run_case_on_daemon, before=run_case_on_simulated)
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except Failure as failure:
-        print(f"e2e: FAILED {failure}", file=sys.stderr)
-        sys.exit(1)
+    sys.exit(main())

@@ -139,6 +139,15 @@ def confirm_like_a_person(args, daemon, x_server):
                              "\ninstead of\n" + "\n".join(EXPECTED))
 
 
+def in_the_window(args, daemon):
+    x_server = XServer(daemon.log)
+    try:
+        confirm_like_a_person(args, daemon, x_server)
+    finally:
+        x_server.stop()
+    return "the Qt window was confirmed with Enter after the card went out and came back"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--kestrova", required=True)
@@ -147,29 +156,7 @@ def main():
     parser.add_argument("--work-dir", required=True)
     args = parser.parse_args()
     args.case = "person_at_window"
-    try:
-        if os.environ.get(driver.INSIDE) == "1":
-            with driver.Daemon(args) as daemon:
-                x_server = XServer(daemon.log)
-                try:
-                    confirm_like_a_person(args, daemon, x_server)
-                finally:
-                    x_server.stop()
-            print("e2e person_at_window: the Qt window was confirmed with Enter "
-                  "after the card went out and came back")
-            return 0
-        reason = unavailable(args)
-        if reason is not None:
-            print(f"e2e person_at_window: skipped: {reason}")
-            return driver.SKIP
-    except driver.Failure as failure:
-        print(f"e2e person_at_window: FAILED {failure}", file=sys.stderr)
-        return 1
-    sys.stdout.flush()
-    environment = dict(os.environ, **{driver.INSIDE: "1"})
-    os.execvpe("unshare", ["unshare", "--mount", "--net", "--", sys.executable,
-                           os.path.abspath(__file__)] + sys.argv[1:], environment)
-    return 1
+    return driver.daemon_check_main(args, in_the_window, unavailable=lambda: unavailable(args))
 
 
 if __name__ == "__main__":
