@@ -30,22 +30,10 @@ std::int32_t ReadCardStatus(std::int32_t& atrLength, AtrBuffer& atr, std::int32_
     if (BindCardService() != kResultSuccess) {
         return kResultFailure;
     }
-    CardService& service = TheCardService();
-    if (service.contextOpen == 0) {
+    if (TheCardService().contextOpen == 0) {
         return kResultContextNotOpen;
     }
-    MarkSendPci(*slot, service.activeProtocol);
-    if (service.currentCard != 0) {
-        std::int32_t result = QuerySlotStatus(service.currentCard, *slot, atrLength, atr);
-        if (result == kResultSuccess) {
-            slot->card = service.currentCard;
-        }
-        return result;
-    }
-    if (slot->card != 0) {
-        return QuerySlotStatus(slot->card, *slot, atrLength, atr);
-    }
-    return kResultNoConnection;
+    return QueryCurrentStatus(*slot, atrLength, atr, kResultNoConnection);
 }
 
 }  // namespace kestrova

@@ -53,6 +53,23 @@ std::int32_t Reconnect(CardService& service, SCARDHANDLE card) {
 
 }  // namespace
 
+ReaderSlot* SlotOfOpenContext(std::int32_t slotNumber, std::int32_t& refused) {
+    if (BindCardService() != kResultSuccess) {
+        refused = kResultFailure;
+        return nullptr;
+    }
+    ReaderSlot* slot = SlotNumbered(slotNumber);
+    if (slot == nullptr) {
+        refused = kResultBadSlot;
+        return nullptr;
+    }
+    if (TheCardService().contextOpen == 0) {
+        refused = kResultContextNotOpen;
+        return nullptr;
+    }
+    return slot;
+}
+
 std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& atrLength,
                              AtrBuffer& atr) {
     CardService& service = TheCardService();
@@ -75,20 +92,31 @@ std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& a
     return kResultSuccess;
 }
 
+std::int32_t QueryCurrentStatus(ReaderSlot& slot, std::int32_t& atrLength, AtrBuffer& atr,
+                                std::int32_t withoutConnection) {
+    CardService& service = TheCardService();
+    MarkSendPci(slot, service.activeProtocol);
+    if (service.currentCard != 0) {
+        const std::int32_t result = QuerySlotStatus(service.currentCard, slot, atrLength, atr);
+        if (result == kResultSuccess) {
+            slot.card = service.currentCard;
+        }
+        return result;
+    }
+    if (slot.card != 0) {
+        return QuerySlotStatus(slot.card, slot, atrLength, atr);
+    }
+    return withoutConnection;
+}
+
 std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
                          std::int32_t& atrLength, AtrBuffer& atr) {
-    if (BindCardService() != kResultSuccess) {
-        return kResultFailure;
-    }
-    ReaderSlot* slot = SlotNumbered(slotNumber);
+    std::int32_t refused = kResultSuccess;
+    ReaderSlot* slot = SlotOfOpenContext(slotNumber, refused);
     if (slot == nullptr) {
-        return kResultBadSlot;
+        return refused;
     }
     CardService& service = TheCardService();
-    if (service.contextOpen == 0) {
-        return kResultContextNotOpen;
-    }
-
     SCARDHANDLE previousCard = service.currentCard;
     // pcscd would hold this connect until our own transaction ends.
     EndHeldTransaction(service);
@@ -144,29 +172,12 @@ std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
 }
 
 std::int32_t RefreshSlot(std::int32_t slotNumber, std::int32_t& atrLength, AtrBuffer& atr) {
-    if (BindCardService() != kResultSuccess) {
-        return kResultFailure;
-    }
-    ReaderSlot* slot = SlotNumbered(slotNumber);
+    std::int32_t refused = kResultSuccess;
+    ReaderSlot* slot = SlotOfOpenContext(slotNumber, refused);
     if (slot == nullptr) {
-        return kResultBadSlot;
+        return refused;
     }
-    CardService& service = TheCardService();
-    if (service.contextOpen == 0) {
-        return kResultContextNotOpen;
-    }
-    MarkSendPci(*slot, service.activeProtocol);
-    if (service.currentCard != 0) {
-        std::int32_t result = QuerySlotStatus(service.currentCard, *slot, atrLength, atr);
-        if (result == kResultSuccess) {
-            slot->card = service.currentCard;
-        }
-        return result;
-    }
-    if (slot->card != 0) {
-        return QuerySlotStatus(slot->card, *slot, atrLength, atr);
-    }
-    return kResultSuccess;
+    return QueryCurrentStatus(*slot, atrLength, atr, kResultSuccess);
 }
 
 std::int32_t DisconnectSlot(std::int32_t slotNumber, std::int32_t dispositionSelector) {

@@ -32,6 +32,16 @@ std::int32_t RefreshSlot(std::int32_t slotNumber, std::int32_t& atrLength, AtrBu
 // connection and pauses 200 ms. Returns 0, 9, -1 or the service's code.
 std::int32_t DisconnectSlot(std::int32_t slotNumber, std::int32_t dispositionSelector);
 
+// For the reader layer: the slot numbered `slotNumber` once the service is
+// bound and its context open; else null, with why in `refused` (-1, 9, 7).
+ReaderSlot* SlotOfOpenContext(std::int32_t slotNumber, std::int32_t& refused);
+
+// For the reader layer: the status of the card of the latest connection,
+// which becomes the slot's, else of the slot's own connection; without
+// either, `withoutConnection`.
+std::int32_t QueryCurrentStatus(ReaderSlot& slot, std::int32_t& atrLength, AtrBuffer& atr,
+                                std::int32_t withoutConnection);
+
 // For the reader layer: the status query over `card`, which rewrites the
 // slot's name with the service's name for the reader and delivers the ATR.
 std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& atrLength,

@@ -7,17 +7,12 @@
 namespace kestrova {
 
 std::int32_t ReconnectSlot(std::int32_t slotNumber, std::int32_t& atrLength, AtrBuffer& atr) {
-    if (BindCardService() != kResultSuccess) {
-        return kResultFailure;
-    }
-    ReaderSlot* slot = SlotNumbered(slotNumber);
+    std::int32_t refused = kResultSuccess;
+    ReaderSlot* slot = SlotOfOpenContext(slotNumber, refused);
     if (slot == nullptr) {
-        return kResultBadSlot;
+        return refused;
     }
     CardService& service = TheCardService();
-    if (service.contextOpen == 0) {
-        return kResultContextNotOpen;
-    }
     const SCARDHANDLE card = service.currentCard != 0 ? service.currentCard : slot->card;
     if (card == 0) {
         return kResultNoConnection;
