@@ -1,11 +1,21 @@
 #include "host/user_interface_choice.h"
 
 #include <cstdlib>
+#include <ostream>
 
 #include "platform/console_user_interface.h"
 
 #ifdef KESTROVA_WITH_QT
-#include "platform/qt/qt_user_interface.h"
+#include <filesystem>
+#include <system_error>
+
+#include "platform/dynamic_library.h"
+#include "platform/executable_location.h"
+#include "platform/qt/qt_user_interface_module.h"
+
+#if !defined(KESTROVA_QT_UI_DIR) || !defined(KESTROVA_QT_UI_FILE)
+#error "The build names the Qt view's module and where it is"
+#endif
 #endif
 
 namespace kestrova::host {
@@ -16,12 +26,41 @@ bool EnvironmentSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+#ifdef KESTROVA_WITH_QT
+// Where the build puts the Qt view's module, relative to kestrova's folder;
+// empty when the system cannot say where kestrova runs from.
+std::string QtModulePath() {
+    const std::string programDirectory = platform::ExecutableDirectory();
+    if (programDirectory.empty()) {
+        return {};
+    }
+    return (std::filesystem::path(programDirectory) / KESTROVA_QT_UI_DIR / KESTROVA_QT_UI_FILE)
+        .lexically_normal()
+        .string();
+}
+
+bool QtModuleInstalled() {
+    std::error_code ignored;
+    const std::string path = QtModulePath();
+    return !path.empty() && std::filesystem::is_regular_file(path, ignored);
+}
+
+// The module stays loaded: Qt keeps its application until the process ends.
+std::unique_ptr<platform::UserInterface> LoadQtUserInterface() {
+    const std::string path = QtModulePath();
+    platform::DynamicLibrary* module = platform::LoadDynamicLibrary(path.c_str());
+    const auto entry = reinterpret_cast<platform::QtUserInterfaceEntry>(
+        platform::FindLibrarySymbol(module, platform::kQtUserInterfaceEntryName));
+    return std::unique_ptr<platform::UserInterface>(entry != nullptr ? entry() : nullptr);
+}
+#endif
+
 }  // namespace
 
 UiEnvironment CurrentUiEnvironment() {
     UiEnvironment environment;
 #ifdef KESTROVA_WITH_QT
-    environment.qtBuilt = true;
+    environment.qtBuilt = QtModuleInstalled();
 #endif
     environment.display = EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY");
     environment.qtPlatformChosen = EnvironmentSet("QT_QPA_PLATFORM");
@@ -65,7 +104,13 @@ std::unique_ptr<platform::UserInterface> MakeUserInterface(UiKind kind, std::ost
                                                            platform::ConfirmMode confirm) {
 #ifdef KESTROVA_WITH_QT
     if (kind == UiKind::Qt) {
-        return platform::MakeQtUserInterface();
+        if (auto qt = LoadQtUserInterface()) {
+            return qt;
+        }
+        // Installed but not loadable (a Qt library missing): the window is
+        // still shown, on the terminal.
+        out << "kestrova: cannot load the Qt window from " << QtModulePath()
+            << "; showing it on the terminal\n";
     }
 #else
     static_cast<void>(kind);
