@@ -5,7 +5,7 @@
 
 #include "card/card_result_codes.h"
 #include "card/financial_aid.h"
-#include "card/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace kestrova {
 namespace {
@@ -111,7 +111,7 @@ std::int32_t WriteRecord(std::int32_t slotNumber, std::uint8_t recordNumber,
     const std::int32_t result = TransmitApdu(
         slotNumber, kClass, kWriteRecord, recordNumber, kRecordNumberInP1,
         static_cast<std::uint8_t>(dataLength), nullptr, command.data(), scratch.data());
-    WipeBuffer(command);
+    platform::WipeBuffer(command);
     return result;
 }
 
@@ -122,7 +122,7 @@ std::int32_t VerifyPinBlock(std::int32_t slotNumber, const PinBlock& block) {
     const std::int32_t result = TransmitApdu(slotNumber, kClass, kVerify, 0x00, kApplicationPin,
                                              static_cast<std::uint8_t>(command.size()), nullptr,
                                              command.data(), scratch.data());
-    WipeBuffer(command);
+    platform::WipeBuffer(command);
     return result;
 }
 

@@ -4,7 +4,7 @@
 
 #include "card/card_result_codes.h"
 #include "card/hex.h"
-#include "card/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace kestrova {
 
@@ -28,7 +28,7 @@ std::int32_t PinBlock::Pack(const char* text, std::size_t length) {
 }
 
 void PinBlock::Wipe() {
-    WipeBuffer(bytes_);
+    platform::WipeBuffer(bytes_);
 }
 
 std::size_t PinTextLength(const char* pin) {

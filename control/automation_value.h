@@ -8,6 +8,8 @@
 #include <string_view>
 #include <variant>
 
+#include "platform/secure_wipe.h"
+
 namespace kestrova {
 
 enum class AutomationType { Long, Bstr };
@@ -24,6 +26,13 @@ class Bstr {
     std::u16string_view Text() const { return text_ ? std::u16string_view(*text_) : u""; }
 
     bool operator==(const Bstr&) const = default;
+
+    // Overwrites a copy that may hold a secret before it is freed.
+    void Wipe() {
+        if (text_) {
+            platform::WipeBuffer(*text_);
+        }
+    }
 
   private:
     std::optional<std::u16string> text_;

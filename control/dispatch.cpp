@@ -51,8 +51,7 @@ InvokeResult InvokeMethod(CKestrovaCtrl& control, const MethodInfo& method,
     if (arguments.size() != method.parameterCount) {
         return WrongArgumentCount(method, arguments.size());
     }
-    std::vector<HandlerArguments::Argument> converted;
-    converted.reserve(arguments.size());
+    HandlerArguments converted(arguments.size());
     const auto parameters = method.Parameters();
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (parameters[i].type == AutomationType::Long) {
@@ -60,12 +59,14 @@ InvokeResult InvokeMethod(CKestrovaCtrl& control, const MethodInfo& method,
             if (const auto* failure = std::get_if<ConversionFailure>(&number)) {
                 return ArgumentNotConverted(method, i, *failure);
             }
-            converted.emplace_back(std::get<std::int32_t>(number));
+            converted.Add(std::get<std::int32_t>(number));
         } else {
-            converted.emplace_back(platform::Utf16ToAnsi(ConvertToBstr(arguments[i]).Text()));
+            Bstr text = ConvertToBstr(arguments[i]);
+            converted.Add(platform::Utf16ToAnsi(text.Text()));
+            text.Wipe();
         }
     }
-    return ResultValue(method.handler(control, HandlerArguments(std::move(converted))));
+    return ResultValue(method.handler(control, converted));
 }
 
 InvokeResult InvokeMethod(CKestrovaCtrl& control, std::string_view name,

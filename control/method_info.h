@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "control/automation_value.h"
+#include "platform/secure_wipe.h"
 
 namespace kestrova {
 
@@ -29,7 +30,19 @@ class HandlerArguments {
   public:
     using Argument = std::variant<std::int32_t, std::string>;
 
-    explicit HandlerArguments(std::vector<Argument> arguments) : arguments_(std::move(arguments)) {}
+    explicit HandlerArguments(std::size_t count) { arguments_.reserve(count); }
+    // A PIN may be among the texts: none outlives the call readable.
+    ~HandlerArguments() {
+        for (Argument& argument : arguments_) {
+            if (auto* text = std::get_if<std::string>(&argument)) {
+                platform::WipeBuffer(*text);
+            }
+        }
+    }
+    HandlerArguments(const HandlerArguments&) = delete;
+    HandlerArguments& operator=(const HandlerArguments&) = delete;
+
+    void Add(Argument argument) { arguments_.push_back(std::move(argument)); }
 
     // Only for an argument of that type; the table guarantees it.
     std::int32_t Long(std::size_t index) const { return std::get<std::int32_t>(arguments_[index]); }

@@ -6,7 +6,7 @@
 #include "crypto/des_bits.h"
 #include "crypto/des_engine.h"
 #include "crypto/des_tables.h"
-#include "crypto/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace kestrova::des {
 
@@ -97,7 +97,7 @@ void DesEncryptBlock(const std::uint8_t key[8], const std::uint8_t input[8],
     des::KeySchedule schedule;
     des::ExpandKey(key, schedule);
     des::StoreBlock(des::EncryptBlock(schedule, des::LoadBlock(input)), output);
-    SecureWipe(&schedule, sizeof schedule);
+    platform::WipeBytes(&schedule, sizeof schedule);
 }
 
 void DesDecryptBlock(const std::uint8_t key[8], const std::uint8_t input[8],
@@ -105,7 +105,7 @@ void DesDecryptBlock(const std::uint8_t key[8], const std::uint8_t input[8],
     des::KeySchedule schedule;
     des::ExpandKey(key, schedule);
     des::StoreBlock(des::DecryptBlock(schedule, des::LoadBlock(input)), output);
-    SecureWipe(&schedule, sizeof schedule);
+    platform::WipeBytes(&schedule, sizeof schedule);
 }
 
 }  // namespace kestrova

@@ -4,7 +4,7 @@
 #include "crypto/des_engine.h"
 #include "crypto/des_mac_operations.h"
 #include "crypto/operation_text.h"
-#include "crypto/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace kestrova {
 
@@ -41,7 +41,7 @@ std::int32_t DesOperation(std::int32_t opflag, std::int32_t keyLen, const char* 
             status = 0;
         }
     }
-    SecureWipe(key.data(), key.size());
+    platform::WipeBytes(key.data(), key.size());
     return status;
 }
 

@@ -2,14 +2,14 @@
 
 #include "crypto/des_block_cipher.h"
 #include "crypto/des_engine.h"
-#include "crypto/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace kestrova::des {
 
 KeyTypeCipher::~KeyTypeCipher() {
-    SecureWipe(&first_, sizeof first_);
-    SecureWipe(&second_, sizeof second_);
-    SecureWipe(&third_, sizeof third_);
+    platform::WipeBytes(&first_, sizeof first_);
+    platform::WipeBytes(&second_, sizeof second_);
+    platform::WipeBytes(&third_, sizeof third_);
 }
 
 bool KeyTypeCipher::Load(const std::uint8_t* keyBuffer, std::int32_t keyType) {

@@ -4,7 +4,7 @@
 #include "crypto/des_engine.h"
 #include "crypto/des_mac_operations.h"
 #include "crypto/operation_text.h"
-#include "crypto/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace kestrova {
 
@@ -50,7 +50,7 @@ std::int32_t MacOperation(std::int32_t keyLen, const char* keyVal, const char* i
         outText = BlockText(chained.data() + inLen - 8);
         status = 0;
     }
-    SecureWipe(key.data(), key.size());
+    platform::WipeBytes(key.data(), key.size());
     return status;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/secure_wipe.h"
 #include "reader/card_service.h"
 #include "reader/result_codes.h"
 #include "reader/service_binding.h"
@@ -116,6 +117,8 @@ std::int32_t TransmitApdu(std::int32_t slotNumber, std::uint8_t cla, std::uint8_
 
     std::uint8_t le = lengthByte != nullptr ? *lengthByte : 0;
     std::array<std::uint8_t, kCommandBufferSize> command{};
+    // A VERIFY carries the PIN block.
+    const platform::WipeOnExit wipeCommand(command);
     command[0] = cla;
     command[1] = ins;
     command[2] = p1;

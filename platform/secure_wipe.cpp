@@ -1,6 +1,6 @@
-#include "card/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
-namespace kestrova {
+namespace kestrova::platform {
 
 void WipeBytes(void* bytes, std::size_t count) {
     if (bytes == nullptr) {
@@ -12,4 +12,4 @@ void WipeBytes(void* bytes, std::size_t count) {
     }
 }
 
-}  // namespace kestrova
+}  // namespace kestrova::platform
