@@ -16,33 +16,14 @@ namespace kestrova {
 namespace {
 
 using testing::kCardSlot;
-using testing::ScriptedCardTest;
+using testing::ScriptedCardResponseTest;
 
-class RawCommandTest : public ScriptedCardTest {
+class RawCommandTest : public ScriptedCardResponseTest {
   protected:
     void SetUp() override {
-        ScriptedCardTest::SetUp();
+        ScriptedCardResponseTest::SetUp();
         InsertScriptedCard(sim::Protocol::kT0);
     }
-
-    // lastError lastResultCode respLength respData, after stale values.
-    std::string Fields() const {
-        return std::to_string(lastError_) + " " + std::to_string(lastResultCode_) + " " +
-               std::to_string(respLength_) + " " + respData_;
-    }
-    ResponseFields& Stale() {
-        lastError_ = 11;
-        lastResultCode_ = 22;
-        respLength_ = 33;
-        respData_ = "EARLIER";
-        return fields_;
-    }
-
-    std::int32_t lastError_ = 0;
-    std::int32_t lastResultCode_ = 0;
-    std::int32_t respLength_ = 0;
-    std::string respData_;
-    ResponseFields fields_{lastError_, lastResultCode_, respLength_, respData_};
 };
 
 // The bytes go out as they are: no Le added, no chaining status followed.

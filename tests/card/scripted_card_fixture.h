@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "card/response_fields.h"
 #include "reader/reader_operations.h"
 #include "sim/hex_bytes.h"
 #include "sim/scripted_card.h"
@@ -50,6 +51,30 @@ class ScriptedCardTest : public SimulatedServiceTest {
     std::size_t CommandCount() const { return card_->CommandCount(); }
 
     std::shared_ptr<sim::ScriptedCard> card_;
+};
+
+// For commands that store the card's answer in the control's response fields.
+class ScriptedCardResponseTest : public ScriptedCardTest {
+  protected:
+    // "lastError lastResultCode respLength respData".
+    std::string Fields() const {
+        return std::to_string(lastError_) + " " + std::to_string(lastResultCode_) + " " +
+               std::to_string(respLength_) + " " + respData_;
+    }
+    // The fields with values of an earlier call, which each command must clear.
+    ResponseFields& Stale() {
+        lastError_ = 11;
+        lastResultCode_ = 22;
+        respLength_ = 33;
+        respData_ = "EARLIER";
+        return fields_;
+    }
+
+    std::int32_t lastError_ = 0;
+    std::int32_t lastResultCode_ = 0;
+    std::int32_t respLength_ = 0;
+    std::string respData_;
+    ResponseFields fields_{lastError_, lastResultCode_, respLength_, respData_};
 };
 
 }  // namespace kestrova::testing

@@ -12,11 +12,8 @@
 namespace kestrova {
 namespace {
 
-using testing::Call;
-using testing::L;
-using testing::Null;
-using testing::S;
-using testing::ValueOf;
+// Call, L, S, Null, ValueOf: calls written as a page writes them.
+using namespace kestrova::testing;
 
 void SetReaderName(CKestrovaCtrl& control, std::size_t index, const std::string& name) {
     auto& entry = control.ReaderNames[index];

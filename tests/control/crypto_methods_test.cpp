@@ -9,11 +9,8 @@
 namespace kestrova {
 namespace {
 
-using testing::Call;
-using testing::L;
-using testing::Null;
-using testing::S;
-using testing::ValueOf;
+// Call, L, S, Null, ValueOf: calls written as a page writes them.
+using namespace kestrova::testing;
 
 // FIPS 81's example: "Now is t" under 0123456789ABCDEF.
 constexpr char16_t kKey[] = u"0123456789ABCDEF";

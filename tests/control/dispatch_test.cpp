@@ -8,11 +8,8 @@
 namespace kestrova {
 namespace {
 
-using testing::Call;
-using testing::L;
-using testing::Null;
-using testing::S;
-using testing::ValueOf;
+// Call, L, S, Null, ValueOf: calls written as a page writes them.
+using namespace kestrova::testing;
 
 AutomationErrorCode ErrorOf(const InvokeResult& result) {
     EXPECT_FALSE(result.Succeeded());

@@ -15,31 +15,12 @@ namespace kestrova {
 namespace {
 
 using testing::kCardSlot;
-using testing::ScriptedCardTest;
+using testing::ScriptedCardResponseTest;
 
 // Length 1B, SNUM "00000042", file 10 03, TAC 1122334455667788, serial.
 constexpr char kAnswer27[] = "1B 3030303030303432 1003 1122334455667788 8886000012345678";
 
-class WriteRecordTest : public ScriptedCardTest {
-  protected:
-    std::string Fields() const {
-        return std::to_string(lastError_) + " " + std::to_string(lastResultCode_) + " " +
-               std::to_string(respLength_) + " " + respData_;
-    }
-    ResponseFields& Stale() {
-        lastError_ = 11;
-        lastResultCode_ = 22;
-        respLength_ = 33;
-        respData_ = "EARLIER";
-        return fields_;
-    }
-
-    std::int32_t lastError_ = 0;
-    std::int32_t lastResultCode_ = 0;
-    std::int32_t respLength_ = 0;
-    std::string respData_;
-    ResponseFields fields_{lastError_, lastResultCode_, respLength_, respData_};
-};
+using WriteRecordTest = ScriptedCardResponseTest;
 
 TEST_F(WriteRecordTest, UnderT1TheRecordGoesWithLeAndTheAnswerIsStored) {
     InsertScriptedCard(sim::Protocol::kT1);
