@@ -41,13 +41,9 @@ LONG Status(ServiceState& state, SCARDHANDLE card, const StatusOutputs& out, DWO
     if (located != SCARD_S_SUCCESS) {
         return SCARD_E_READER_UNAVAILABLE;
     }
-    const LONG sharing = CheckSharing(*reader, card);
-    if (sharing != SCARD_S_SUCCESS) {
-        return sharing;
-    }
-    const LONG event = EventResult(*connection);
-    if (event != SCARD_S_SUCCESS) {
-        return event;
+    const LONG use = CheckCardUse(*reader, *connection, card);
+    if (use != SCARD_S_SUCCESS) {
+        return use;
     }
     if (out.nameLength != nullptr) {
         *out.nameLength = static_cast<DWORD>(reader->name.size() + 1);
@@ -113,13 +109,9 @@ LONG Transmit(ServiceState& state, SCARDHANDLE card, const SCARD_IO_REQUEST* sen
     if (located != SCARD_S_SUCCESS) {
         return located;
     }
-    const LONG sharing = CheckSharing(*reader, card);
-    if (sharing != SCARD_S_SUCCESS) {
-        return sharing;
-    }
-    const LONG event = EventResult(*connection);
-    if (event != SCARD_S_SUCCESS) {
-        return event;
+    const LONG use = CheckCardUse(*reader, *connection, card);
+    if (use != SCARD_S_SUCCESS) {
+        return use;
     }
     if (sendPci->dwProtocol != SCARD_PROTOCOL_RAW) {
         if (!reader->cardPresent) {
@@ -180,13 +172,9 @@ LONG GetAttrib(ServiceState& state, SCARDHANDLE card, DWORD attribute, LPBYTE va
     if (located != SCARD_S_SUCCESS) {
         return located;
     }
-    const LONG sharing = CheckSharing(*reader, card);
-    if (sharing != SCARD_S_SUCCESS) {
-        return sharing;
-    }
-    const LONG event = EventResult(*connection);
-    if (event != SCARD_S_SUCCESS) {
-        return event;
+    const LONG use = CheckCardUse(*reader, *connection, card);
+    if (use != SCARD_S_SUCCESS) {
+        return use;
     }
     sim::Bytes nameValue;
     const sim::Bytes* found = AttributeValue(*reader, attribute, nameValue);

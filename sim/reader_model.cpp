@@ -110,6 +110,11 @@ LONG CheckSharing(const VirtualReader& reader, SCARDHANDLE handle) {
     return SCARD_E_SHARING_VIOLATION;
 }
 
+LONG CheckCardUse(const VirtualReader& reader, const Connection& connection, SCARDHANDLE handle) {
+    const LONG sharing = CheckSharing(reader, handle);
+    return sharing != SCARD_S_SUCCESS ? sharing : EventResult(connection);
+}
+
 LONG LockSharing(VirtualReader& reader, SCARDHANDLE handle) {
     const LONG result = CheckSharing(reader, handle);
     if (result == SCARD_S_SUCCESS) {

@@ -52,6 +52,10 @@ LONG LockSharing(VirtualReader& reader, SCARDHANDLE handle);
 LONG UnlockSharing(VirtualReader& reader, SCARDHANDLE handle);
 void UnlockAllSharing(VirtualReader& reader, SCARDHANDLE handle);
 
+// What a handle meets before it may use the card: another handle's lock,
+// then an event it has not acknowledged.
+LONG CheckCardUse(const VirtualReader& reader, const Connection& connection, SCARDHANDLE handle);
+
 // Negotiates (or checks) the active protocol against the caller's preferred
 // protocols: SCARD_S_SUCCESS or SCARD_E_PROTO_MISMATCH.
 LONG NegotiateProtocol(VirtualReader& reader, DWORD preferredProtocols);
