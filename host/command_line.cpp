@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 
 namespace kestrova::host {
 namespace {
@@ -20,6 +21,29 @@ struct OptionSpec {
     // False when the value is not one the option takes.
     bool (*apply)(Options& options, std::string_view value);
 };
+
+// Sets `target` to the choice named by `value`; false for a word not listed.
+template <typename Choice, std::size_t kCount>
+bool Choose(std::string_view value,
+            const std::array<std::pair<std::string_view, Choice>, kCount>& words,
+            std::optional<Choice>& target) {
+    const auto found = std::ranges::find(words, value, &std::pair<std::string_view, Choice>::first);
+    if (found == words.end()) {
+        return false;
+    }
+    target = found->second;
+    return true;
+}
+
+constexpr std::array<std::pair<std::string_view, UiChoice>, 3> kUiWords = {{
+    {"qt", UiChoice::Qt},
+    {"console", UiChoice::Console},
+    {"auto", UiChoice::Auto},
+}};
+constexpr std::array<std::pair<std::string_view, ConfirmAnswer>, 2> kConfirmWords = {{
+    {"ok", ConfirmAnswer::Ok},
+    {"cancel", ConfirmAnswer::Cancel},
+}};
 
 constexpr std::array kOptionSpecs = {
     OptionSpec{"--json", OptionValue::None, "",
@@ -54,15 +78,11 @@ constexpr std::array kOptionSpecs = {
                "(the default) a Qt window when DISPLAY or WAYLAND_DISPLAY is set and kestrova "
                "was built with Qt, else the terminal",
                [](Options& options, std::string_view value) {
-                   if (value == "qt") {
-                       options.ui = UiChoice::Qt;
-                   } else if (value == "console") {
-                       options.ui = UiChoice::Console;
-                   } else if (value == "auto") {
-                       options.ui = UiChoice::Auto;
-                   } else {
+                   std::optional<UiChoice> chosen;
+                   if (!Choose(value, kUiWords, chosen)) {
                        return false;
                    }
+                   options.ui = *chosen;
                    return true;
                }},
     OptionSpec{"--confirm", OptionValue::Required, "ok|cancel",
@@ -70,14 +90,7 @@ constexpr std::array kOptionSpecs = {
                "as it is enabled, or Cancel at once (the terminal view only; with --ui auto it "
                "chooses the terminal)",
                [](Options& options, std::string_view value) {
-                   if (value == "ok") {
-                       options.confirm = ConfirmAnswer::Ok;
-                   } else if (value == "cancel") {
-                       options.confirm = ConfirmAnswer::Cancel;
-                   } else {
-                       return false;
-                   }
-                   return true;
+                   return Choose(value, kConfirmWords, options.confirm);
                }},
 };
 
