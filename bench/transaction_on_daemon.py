@@ -32,6 +32,7 @@ import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
+sys.dont_write_bytecode = True  # leave no cache in the tests folder
 
 import e2e_driver  # noqa: E402  (beside the end-to-end tests, used as it is)
 from e2e_driver import Daemon, Failure, PAGE_URL, SKIP  # noqa: E402
@@ -104,6 +105,15 @@ class Side:
                               f"{output}")
         if results.get("GetRespSNUM") in (None, "null", '""'):
             raise Failure(f"kestrova published no SNUM\n{output}")
+
+
+def preload_list(executable, library):
+    """LD_PRELOAD for `library`; a sanitizer runtime the executable links
+    must come first, so it is named first."""
+    linked = subprocess.run(["ldd", executable], capture_output=True, text=True).stdout
+    runtimes = [line.split("=>")[1].split()[0] for line in linked.splitlines()
+                if "=>" in line and ("libasan" in line or "libubsan" in line)]
+    return " ".join(runtimes + [library])
 
 
 def read_trace(path):
@@ -189,7 +199,8 @@ def inside_namespace(args):
     floor = Side("floor", [args.floor, READER, FILE_ID, RECORD, PIN])
     traced_kestrova = Side("kestrova", [args.kestrova, "run", "--pcsc-library", args.trace,
                                         script_path])
-    traced_floor = Side("floor", floor.command, dict(os.environ, LD_PRELOAD=args.trace))
+    traced_floor = Side("floor", floor.command,
+                        dict(os.environ, LD_PRELOAD=preload_list(args.floor, args.trace)))
     trace_path = os.path.join(args.work_dir, "pcsc-calls")
 
     daemon_args = argparse.Namespace(work_dir=args.work_dir, case="bench", vicc=args.vicc,
