@@ -26,6 +26,12 @@ void AppendUtf8(char32_t codePoint, std::string& out) {
     }
 }
 
+// Controls from a page (an escape sequence, a carriage return) would reach the
+// terminal as commands; each is shown as U+FFFD instead.
+bool IsControl(char16_t unit) {
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
+}
+
 bool IsHighSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
@@ -44,7 +50,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
             const char32_t low = text[i + 1] - 0xDC00u;
             AppendUtf8(0x10000 + (high << 10) + low, out);
             ++i;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit) || IsControl(unit)) {
             AppendUtf8(kReplacementCharacter, out);
         } else {
             AppendUtf8(unit, out);

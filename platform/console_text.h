@@ -7,8 +7,8 @@
 
 namespace kestrova::platform {
 
-// Bytes that do not form a character become U+FFFD, so the terminal never
-// sees invalid UTF-8.
+// Bytes that do not form a character, and control characters (which a
+// terminal would obey), become U+FFFD.
 std::string ConsoleText(std::string_view ansi);
 
 }  // namespace kestrova::platform

@@ -80,6 +80,8 @@ void QtDialogWindow::CreateItems() {
             widget = button;
         } else {
             auto* label = new QLabel(FromAnsi(item.text), this);
+            // The page's texts are shown as given, never read as markup.
+            label->setTextFormat(Qt::PlainText);
             label->setAlignment(AlignmentOf(item.kind));
             label->setWordWrap(item.kind == DialogItemKind::StaticTopLeft);
             if (item.sunkenEdge) {
@@ -92,6 +94,7 @@ void QtDialogWindow::CreateItems() {
         items_[item.id] = widget;
     }
     statusLine_ = new QLabel(this);
+    statusLine_->setTextFormat(Qt::PlainText);
     statusLine_->setAlignment(Qt::AlignCenter);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
 }
@@ -214,6 +217,7 @@ void QtDialogWindow::StopTimer(std::uint32_t timerId) {
 
 void QtDialogWindow::ShowMessageBox(std::string_view text, std::string_view caption) {
     QMessageBox box(QMessageBox::Warning, FromAnsi(caption), FromAnsi(text), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

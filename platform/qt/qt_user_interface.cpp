@@ -23,6 +23,7 @@ void QtUserInterface::ShowMessageBox(std::string_view text, std::string_view cap
                                      MessageBoxIcon icon) {
     EnsureQtApplication();
     QMessageBox box(QtIconOf(icon), FromAnsi(caption), FromAnsi(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

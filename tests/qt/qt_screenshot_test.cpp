@@ -161,6 +161,8 @@ Shot DrawConfirmation(int rowCount) {
             EXPECT_TRUE(qtWindow.rect().contains(item->geometry())) << "outside the window";
             if (auto* label = qobject_cast<QLabel*>(item)) {
                 EXPECT_EQ(label->text(), QString::fromUtf8(expectText.at(id)));
+                // A page's "<b>" is shown, not obeyed.
+                EXPECT_EQ(label->textFormat(), Qt::PlainText);
                 ExpectLabelDrawnInside(image, *label, background);
             } else if (auto* button = qobject_cast<QPushButton*>(item)) {
                 EXPECT_EQ(button->text(), QString::fromUtf8(expectText.at(id)));
@@ -171,6 +173,7 @@ Shot DrawConfirmation(int rowCount) {
         QLabel* status = qtWindow.StatusLine();
         EXPECT_TRUE(status->isVisible());
         EXPECT_EQ(status->text(), QString::fromUtf8(texts.status));
+        EXPECT_EQ(status->textFormat(), Qt::PlainText);
         EXPECT_TRUE(qtWindow.rect().contains(status->geometry()));
         EXPECT_GT(status->geometry().top(), qtWindow.Item(1)->geometry().bottom())
             << "status line overlaps the buttons";
