@@ -40,6 +40,14 @@ TEST(ExtractTag, TextsLongerThanTheFieldAreCutAt127Bytes) {
     EXPECT_EQ(Extract("<Tag2>" + text127 + "</Tag2>", 2), text127);
     EXPECT_EQ(Extract("<Tag2>" + text127 + "yz</Tag2>", 2), text127);
     EXPECT_EQ(Extract("<Tag2>" + std::string(5000, 'q') + "</Tag2>", 2), std::string(127, 'q'));
+
+    // 63 double-byte characters fill 126 bytes; the 64th would be cut in half.
+    std::string big5;
+    for (int i = 0; i < 70; ++i) {
+        big5 += "\xA5\xE6";  // 交
+    }
+    EXPECT_EQ(Extract("<Tag4>" + big5 + "</Tag4>", 4), big5.substr(0, 126));
+    EXPECT_EQ(Extract("<Tag4>x" + big5 + "</Tag4>", 4), "x" + big5.substr(0, 126));
 }
 
 TEST(ExtractTag, ARepeatedTagReplacesTheEarlierTextWhole) {
