@@ -42,7 +42,12 @@ class HandlerArguments {
     HandlerArguments(const HandlerArguments&) = delete;
     HandlerArguments& operator=(const HandlerArguments&) = delete;
 
-    void Add(Argument argument) { arguments_.push_back(std::move(argument)); }
+    void Add(std::int32_t value) {
+        arguments_.emplace_back(std::in_place_type<std::int32_t>, value);
+    }
+    void Add(std::string text) {
+        arguments_.emplace_back(std::in_place_type<std::string>, std::move(text));
+    }
 
     // Only for an argument of that type; the table guarantees it.
     std::int32_t Long(std::size_t index) const { return std::get<std::int32_t>(arguments_[index]); }

@@ -69,8 +69,10 @@ void ConsoleDialogWindow::Show(bool askingUser) {
 }
 
 void ConsoleDialogWindow::SayPressed(int buttonId) {
-    Say("[" + ButtonText(buttonId, buttonId == kDialogOk ? "OK" : "Cancel") +
-        "] pressed without asking (--confirm)");
+    std::string line(1, '[');
+    line += ButtonText(buttonId, buttonId == kDialogOk ? "OK" : "Cancel");
+    line += "] pressed without asking (--confirm)";
+    Say(line);
 }
 
 // A button the page left without a text is still named for the user.
