@@ -37,7 +37,7 @@ sys.dont_write_bytecode = True  # leave no cache in the tests folder
 import e2e_driver  # noqa: E402  (beside the end-to-end tests, used as it is)
 from e2e_driver import Daemon, Failure, PAGE_URL, SKIP  # noqa: E402
 
-INSIDE = "KESTROVA_BENCH_INSIDE_NAMESPACE"
+INSIDE = e2e_driver.INSIDE
 READER = "Virtual PCD 00 00"
 FILE_ID = "1003"
 PIN = "123456"
@@ -254,11 +254,8 @@ def main():
     except Failure as failure:
         print(f"transaction benchmark: FAILED {failure}", file=sys.stderr)
         return 1
-    sys.stdout.flush()
     # The same script again, as the one process in fresh namespaces.
-    environment = dict(os.environ, **{INSIDE: "1"})
-    os.execvpe("unshare", ["unshare", "--mount", "--net", "--", sys.executable,
-                           os.path.abspath(__file__)] + sys.argv[1:], environment)
+    e2e_driver.reexec_in_namespaces()
     return 1
 
 
