@@ -12,6 +12,20 @@
 
 namespace kestrova {
 
+namespace {
+
+// The control's fields a transaction fills.
+TransactionFields TransactionFieldsOf(CKestrovaCtrl& control) {
+    return {{control.LastError, control.LastResultCode, control.RespLength, control.RespData},
+            control.RespSNUM,
+            control.RespTAC,
+            control.TransactionIssuer,
+            control.TransactionRemark,
+            control.TransactionAccount};
+}
+
+}  // namespace
+
 std::int32_t CKestrovaCtrl::FiscWriteRecordWithSNUMTAC(const char* EFID, std::int32_t Len,
                                                        const char* Data) {
     ResponseFields fields{LastError, LastResultCode, RespLength, RespData};
@@ -25,12 +39,7 @@ std::int32_t CKestrovaCtrl::WriteRecordWithSNUMTACProc(const char* pReaderName,
                                                        const char* pMsgStr) {
     const TransactionRequest request{pReaderName, pReaderName2ndList, pEFID,  DataLen,
                                      pData,       pPassword,          pMsgStr};
-    TransactionFields fields{{LastError, LastResultCode, RespLength, RespData},
-                             RespSNUM,
-                             RespTAC,
-                             TransactionIssuer,
-                             TransactionRemark,
-                             TransactionAccount};
+    TransactionFields fields = TransactionFieldsOf(*this);
     return AuthoriseTransaction(request, CurrentSlot, fields, MessageBoxes());
 }
 
@@ -45,12 +54,7 @@ std::int32_t CKestrovaCtrl::WriteRecordWithSNUMTACProcEx2(const char* pReaderNam
     }
     const TransactionRequest request{pReaderName, pReaderName2ndList, pEFID,  DataLen,
                                      pData,       pPassword,          pMsgStr};
-    TransactionFields fields{{LastError, LastResultCode, RespLength, RespData},
-                             RespSNUM,
-                             RespTAC,
-                             TransactionIssuer,
-                             TransactionRemark,
-                             TransactionAccount};
+    TransactionFields fields = TransactionFieldsOf(*this);
     return AuthoriseTransactionInOwnSlot(request, fields, MessageBoxes());
 }
 
