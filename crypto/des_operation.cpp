@@ -37,7 +37,7 @@ std::int32_t DesOperation(std::int32_t opflag, std::int32_t keyLen, const char* 
                         : CipherDecrypt(key.data(), 8, result.data(), block.data(), keyType,
                                         kModeEcb, nullptr);
         if (engineResult == 0) {
-            outText = BlockText(result.data());
+            AssignBlockText(result.data(), outText);
             status = 0;
         }
     }

@@ -1,15 +1,15 @@
 #include "crypto/key_type_cipher.h"
 
-#include "crypto/des_block_cipher.h"
 #include "crypto/des_engine.h"
-#include "platform/secure_wipe.h"
 
 namespace kestrova::des {
 
 KeyTypeCipher::~KeyTypeCipher() {
-    platform::WipeBytes(&first_, sizeof first_);
-    platform::WipeBytes(&second_, sizeof second_);
-    platform::WipeBytes(&third_, sizeof third_);
+    first_.Wipe();
+    if (triple_) {
+        second_.Wipe();
+        third_.Wipe();
+    }
 }
 
 bool KeyTypeCipher::Load(const std::uint8_t* keyBuffer, std::int32_t keyType) {
@@ -33,20 +33,6 @@ bool KeyTypeCipher::Load(const std::uint8_t* keyBuffer, std::int32_t keyType) {
         default:
             return false;
     }
-}
-
-std::uint64_t KeyTypeCipher::Encrypt(std::uint64_t block) const {
-    if (!triple_) {
-        return EncryptBlock(first_, block);
-    }
-    return EncryptBlock(third_, DecryptBlock(second_, EncryptBlock(first_, block)));
-}
-
-std::uint64_t KeyTypeCipher::Decrypt(std::uint64_t block) const {
-    if (!triple_) {
-        return DecryptBlock(first_, block);
-    }
-    return DecryptBlock(first_, EncryptBlock(second_, DecryptBlock(third_, block)));
 }
 
 }  // namespace kestrova::des

@@ -1,7 +1,7 @@
 #include <array>
 
 #include "card/hex.h"
-#include "crypto/des_engine.h"
+#include "crypto/cbc_mac.h"
 #include "crypto/des_mac_operations.h"
 #include "crypto/operation_text.h"
 #include "platform/secure_wipe.h"
@@ -38,16 +38,18 @@ std::int32_t MacOperation(std::int32_t keyLen, const char* keyVal, const char* i
     }
 
     std::array<std::uint8_t, 24> key{};
-    std::array<std::uint8_t, kMaxMacData> data{};
-    std::array<std::uint8_t, kMaxMacData> chained{};
+    // Only the first inLen bytes are decoded and read, so the rest need not be
+    // cleared.
+    std::array<std::uint8_t, kMaxMacData> data;  // NOLINT(cppcoreguidelines-pro-type-member-init)
     std::array<std::uint8_t, 8> initialValue{};
+    std::array<std::uint8_t, 8> mac{};
     std::int32_t status = -1;
     if (HexDecode(2 * keyLen, keyVal, key.data()) == 0 &&
         HexDecode(2 * inLen, inData, data.data()) == 0 &&
         HexDecode(16, icv, initialValue.data()) == 0 &&
-        CipherEncrypt(key.data(), inLen, data.data(), chained.data(), KeyTypeOf(keyLen), kModeCbc,
-                      initialValue.data()) == 0) {
-        outText = BlockText(chained.data() + inLen - 8);
+        CbcMac(key.data(), inLen, data.data(), KeyTypeOf(keyLen), initialValue.data(),
+               mac.data()) == 0) {
+        AssignBlockText(mac.data(), outText);
         status = 0;
     }
     platform::WipeBytes(key.data(), key.size());

@@ -22,10 +22,10 @@ bool LengthIs(const char* text, std::size_t characters) {
     return std::strlen(text) == characters;
 }
 
-std::string BlockText(const std::uint8_t block[8]) {
-    char text[16];
-    HexEncode(8, block, text);
-    return std::string(text, sizeof text);
+void AssignBlockText(const std::uint8_t block[8], std::string& text) {
+    char digits[16];
+    HexEncode(8, block, digits);
+    text.assign(digits, sizeof digits);
 }
 
 }  // namespace kestrova::operation_text

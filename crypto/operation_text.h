@@ -18,7 +18,8 @@ bool HalfLengthIs(const char* text, std::int32_t byteCount);
 
 bool LengthIs(const char* text, std::size_t characters);
 
-// The 16 uppercase hex characters of an 8-byte block.
-std::string BlockText(const std::uint8_t block[8]);
+// Replaces text with the 16 uppercase hex characters of an 8-byte block,
+// reusing its storage.
+void AssignBlockText(const std::uint8_t block[8], std::string& text);
 
 }  // namespace kestrova::operation_text
