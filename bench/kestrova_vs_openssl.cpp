@@ -1,145 +1,203 @@
-// The same DES work done by Kestrova and by OpenSSL. Each pair does the key
-// setup inside the timed loop on both sides, because Kestrova expands its
-// keys on every call.
+// The same DES work done by Kestrova and by OpenSSL: the engine's CBC and
+// CBC-MAC over several lengths, and the page's DES and MAC operations with
+// their hex texts, for each key type. Both sides set up their keys inside the
+// timed loop, because the engine expands its keys on every call.
 
 #include <benchmark/benchmark.h>
-#include <openssl/des.h>
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "bench/des_pairs.h"
+#include "bench/openssl_reference.h"
+#include "crypto/cbc_mac.h"
 #include "crypto/des_engine.h"
 #include "crypto/des_mac_operations.h"
 
+namespace kestrova::bench {
+
 namespace {
 
-constexpr std::int32_t kMacLength = 2048;
-const char* const kTwoKeyText = "0123456789ABCDEFFEDCBA9876543210";
-const char* const kSingleKeyText = "133457799BBCDFF1";
-const char* const kBlockText = "0123456789ABCDEF";
-const char* const kIcvText = "0000000000000000";
+using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::array<std::uint8_t, 16> kTwoKey = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF,
-                                                  0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10};
-constexpr std::array<std::uint8_t, 8> kSingleKey = {0x13, 0x34, 0x57, 0x79, 0x9B, 0xBC, 0xDF, 0xF1};
-constexpr std::array<std::uint8_t, 8> kBlock = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
+struct KeyCase {
+    const char* name;
+    std::int32_t keyType;
+};
 
-std::array<std::uint8_t, kMacLength> MacData() {
-    std::array<std::uint8_t, kMacLength> data{};
+constexpr KeyCase kKeyCases[] = {
+    {"DES", kKeyTypeSingle}, {"3DES-2key", kKeyTypeTwoKey}, {"3DES-3key", kKeyTypeThreeKey}};
+constexpr std::int32_t kEngineLengths[] = {8, 64, 2048, 65536};
+constexpr std::int32_t kOperationLengths[] = {8, 64, 2048};
+
+constexpr std::array<std::uint8_t, 24> kKey = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF,
+                                               0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10,
+                                               0x89, 0xAB, 0xCD, 0xEF, 0x01, 0x23, 0x45, 0x67};
+constexpr std::array<std::uint8_t, 8> kIv = {0x12, 0x34, 0x56, 0x78, 0x90, 0xAB, 0xCD, 0xEF};
+
+Bytes Message(std::int32_t length) {
+    Bytes data(static_cast<std::size_t>(length));
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>(i * 7 + 3);
     }
     return data;
 }
 
-std::string MacDataText() {
+std::string Hex(const std::uint8_t* bytes, std::size_t count) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
-    for (const std::uint8_t byte : MacData()) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
+    for (std::size_t i = 0; i < count; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 0x0F];
     }
     return text;
 }
 
-// OpenSSL's const_DES_cblock is not const; it only reads through it.
-const_DES_cblock* Block(const std::uint8_t* bytes) {
-    return reinterpret_cast<const_DES_cblock*>(const_cast<std::uint8_t*>(bytes));
-}
+// One side of a pair: `run` is the timed work, `result` reads what the last
+// run produced, for the check that both sides agree.
+template <typename Run>
+struct Side {
+    Run run;
+    std::function<std::string()> result;
+};
 
-void OpenSslTwoKeyCbc(const std::uint8_t* data, std::uint8_t* out) {
-    DES_key_schedule first;
-    DES_key_schedule second;
-    DES_set_key_unchecked(Block(kTwoKey.data()), &first);
-    DES_set_key_unchecked(Block(kTwoKey.data() + 8), &second);
-    DES_cblock chain = {0};
-    DES_ede3_cbc_encrypt(data, out, kMacLength, &first, &second, &first, &chain, DES_ENCRYPT);
-}
+class PairRegistry {
+  public:
+    explicit PairRegistry(std::vector<BenchPair>& pairs) : pairs_(pairs) {}
 
-void OpenSslSingleBlock(std::uint8_t* out) {
-    DES_key_schedule schedule;
-    DES_set_key_unchecked(Block(kSingleKey.data()), &schedule);
-    DES_ecb_encrypt(Block(kBlock.data()), reinterpret_cast<DES_cblock*>(out), &schedule,
-                    DES_ENCRYPT);
-}
-
-// MAC over 2048 bytes with a two-key triple-DES key. Kestrova's side is the
-// whole page method: hex text in and out.
-void KestrovaMacOperation(benchmark::State& state) {
-    const std::string data = MacDataText();
-    std::string mac;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            kestrova::MacOperation(16, kTwoKeyText, kIcvText, kMacLength, data.c_str(), mac));
-        benchmark::DoNotOptimize(mac.data());
+    template <typename OurRun, typename TheirRun>
+    bool Add(const std::string& label, const Side<OurRun>& kestrova,
+             const Side<TheirRun>& openssl) {
+        kestrova.run();
+        openssl.run();
+        if (kestrova.result() != openssl.result()) {
+            std::fprintf(stderr, "%s: Kestrova and OpenSSL disagree\n", label.c_str());
+            return false;
+        }
+        BenchPair pair{label, "Kestrova " + label, "OpenSSL " + label};
+        Register(pair.kestrova, kestrova.run);
+        Register(pair.openssl, openssl.run);
+        pairs_.push_back(std::move(pair));
+        return true;
     }
+
+  private:
+    template <typename Run>
+    static void Register(const std::string& name, Run run) {
+        benchmark::RegisterBenchmark(name.c_str(), [run](benchmark::State& state) {
+            for (auto _ : state) {
+                run();
+                benchmark::ClobberMemory();
+            }
+        })->Unit(benchmark::kNanosecond);
+    }
+
+    std::vector<BenchPair>& pairs_;
+};
+
+template <typename Run>
+Side<Run> MakeSide(Run run, std::function<std::string()> result) {
+    return {std::move(run), std::move(result)};
 }
 
-void OpenSslMac(benchmark::State& state) {
-    const auto data = MacData();
-    std::array<std::uint8_t, kMacLength> out{};
-    for (auto _ : state) {
-        OpenSslTwoKeyCbc(data.data(), out.data());
-        benchmark::DoNotOptimize(out.data() + kMacLength - 8);
-    }
+std::function<std::string()> HexOf(std::shared_ptr<Bytes> bytes) {
+    return [bytes] { return Hex(bytes->data(), bytes->size()); };
 }
 
-// The bare engine: two-key triple-DES CBC over 2048 bytes.
-void KestrovaCbcEngine(benchmark::State& state) {
-    const auto data = MacData();
-    const std::array<std::uint8_t, 8> iv{};
-    std::array<std::uint8_t, kMacLength> out{};
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(kestrova::CipherEncrypt(kTwoKey.data(), kMacLength, data.data(),
-                                                         out.data(), kestrova::kKeyTypeTwoKey,
-                                                         kestrova::kModeCbc, iv.data()));
-        benchmark::ClobberMemory();
-    }
+bool AddEnginePairs(PairRegistry& registry, const KeyCase& keys, std::int32_t length) {
+    auto input = std::make_shared<const Bytes>(Message(length));
+    auto ours = std::make_shared<Bytes>(input->size());
+    auto theirs = std::make_shared<Bytes>(input->size());
+    auto ourMac = std::make_shared<Bytes>(8);
+    auto theirMac = std::make_shared<Bytes>(8);
+    const std::int32_t keyType = keys.keyType;
+    const std::string suffix = std::string(keys.name) + " " + std::to_string(length) + " B";
+    const bool cbcAgrees = registry.Add(
+        "engine CBC " + suffix,
+        MakeSide(
+            [=] {
+                CipherEncrypt(kKey.data(), length, input->data(), ours->data(), keyType, kModeCbc,
+                              kIv.data());
+            },
+            HexOf(ours)),
+        MakeSide(
+            [=] {
+                OpenSslCbc(kKey.data(), keyType, length, input->data(), theirs->data(), kIv.data());
+            },
+            HexOf(theirs)));
+    const bool macAgrees = registry.Add(
+        "engine MAC " + suffix,
+        MakeSide(
+            [=] {
+                CbcMac(kKey.data(), length, input->data(), keyType, kIv.data(), ourMac->data());
+            },
+            HexOf(ourMac)),
+        MakeSide(
+            [=] {
+                OpenSslCbcMac(kKey.data(), keyType, length, input->data(), kIv.data(),
+                              theirMac->data());
+            },
+            HexOf(theirMac)));
+    return cbcAgrees && macAgrees;
 }
 
-void OpenSslCbcEngine(benchmark::State& state) {
-    const auto data = MacData();
-    std::array<std::uint8_t, kMacLength> out{};
-    for (auto _ : state) {
-        OpenSslTwoKeyCbc(data.data(), out.data());
-        benchmark::ClobberMemory();
+bool AddPagePairs(PairRegistry& registry, const KeyCase& keys) {
+    const std::int32_t keyLen = 8 * (keys.keyType + 1);
+    auto keyText =
+        std::make_shared<const std::string>(Hex(kKey.data(), static_cast<std::size_t>(keyLen)));
+    auto blockText = std::make_shared<const std::string>(Hex(kIv.data(), kIv.size()));
+    auto ours = std::make_shared<std::string>();
+    auto theirs = std::make_shared<std::string>();
+    auto textOf = [](std::shared_ptr<std::string> text) {
+        return std::function<std::string()>([text] { return *text; });
+    };
+    bool agree = registry.Add(
+        std::string("page DES ") + keys.name,
+        MakeSide([=] { DesOperation(0, keyLen, keyText->c_str(), blockText->c_str(), *ours); },
+                 textOf(ours)),
+        MakeSide([=] { OpenSslEncryptText(keyLen, keyText->c_str(), blockText->c_str(), *theirs); },
+                 textOf(theirs)));
+    for (const std::int32_t length : kOperationLengths) {
+        const Bytes data = Message(length);
+        auto dataText = std::make_shared<const std::string>(Hex(data.data(), data.size()));
+        agree =
+            registry.Add(std::string("page MAC ") + keys.name + " " + std::to_string(length) + " B",
+                         MakeSide(
+                             [=] {
+                                 MacOperation(keyLen, keyText->c_str(), blockText->c_str(), length,
+                                              dataText->c_str(), *ours);
+                             },
+                             textOf(ours)),
+                         MakeSide(
+                             [=] {
+                                 OpenSslMacText(keyLen, keyText->c_str(), blockText->c_str(),
+                                                length, dataText->c_str(), *theirs);
+                             },
+                             textOf(theirs))) &&
+            agree;
     }
-}
-
-// One block of single DES: the page method, and the bare block primitive.
-void KestrovaDesOperation(benchmark::State& state) {
-    std::string result;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(kestrova::DesOperation(0, 8, kSingleKeyText, kBlockText, result));
-        benchmark::DoNotOptimize(result.data());
-    }
-}
-
-void KestrovaDesBlock(benchmark::State& state) {
-    std::array<std::uint8_t, 8> out{};
-    for (auto _ : state) {
-        kestrova::DesEncryptBlock(kSingleKey.data(), kBlock.data(), out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-}
-
-void OpenSslDesBlock(benchmark::State& state) {
-    std::array<std::uint8_t, 8> out{};
-    for (auto _ : state) {
-        OpenSslSingleBlock(out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
+    return agree;
 }
 
 }  // namespace
 
-BENCHMARK(KestrovaMacOperation)->Unit(benchmark::kNanosecond);
-BENCHMARK(OpenSslMac)->Unit(benchmark::kNanosecond);
-BENCHMARK(KestrovaCbcEngine)->Unit(benchmark::kNanosecond);
-BENCHMARK(OpenSslCbcEngine)->Unit(benchmark::kNanosecond);
-BENCHMARK(KestrovaDesOperation)->Unit(benchmark::kNanosecond);
-BENCHMARK(KestrovaDesBlock)->Unit(benchmark::kNanosecond);
-BENCHMARK(OpenSslDesBlock)->Unit(benchmark::kNanosecond);
+bool RegisterDesPairs(std::vector<BenchPair>& pairs) {
+    PairRegistry registry(pairs);
+    bool agree = true;
+    for (const KeyCase& keys : kKeyCases) {
+        for (const std::int32_t length : kEngineLengths) {
+            agree = AddEnginePairs(registry, keys, length) && agree;
+        }
+    }
+    for (const KeyCase& keys : kKeyCases) {
+        agree = AddPagePairs(registry, keys) && agree;
+    }
+    return agree;
+}
+
+}  // namespace kestrova::bench

@@ -1,30 +1,20 @@
-// Runs the benchmarks, then prints for each Kestrova/OpenSSL pair the ratio
-// of their mean real times in this same run.
+// Runs the benchmarks, then prints for each Kestrova/OpenSSL pair the median
+// CPU time of each side in this same run and their ratio. CPU time rather than
+// real time: on a shared machine a descheduled run inflates only the latter.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "bench/des_pairs.h"
+
 namespace {
 
-struct Pair {
-    const char* label;
-    const char* kestrova;
-    const char* openssl;
-};
-
-// The operations include hex decoding and encoding on Kestrova's side only.
-constexpr Pair kPairs[] = {
-    {"MAC-2048-3DES (operation, hex text)", "KestrovaMacOperation", "OpenSslMac"},
-    {"CBC-2048-3DES (engine)", "KestrovaCbcEngine", "OpenSslCbcEngine"},
-    {"DES-block (operation, hex text)", "KestrovaDesOperation", "OpenSslDesBlock"},
-    {"DES-block (engine)", "KestrovaDesBlock", "OpenSslDesBlock"},
-};
-
-class MeanTimeReporter : public benchmark::ConsoleReporter {
+class MedianTimeReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
@@ -33,55 +23,61 @@ class MeanTimeReporter : public benchmark::ConsoleReporter {
             }
             const std::string name = run.run_name.str();
             if (run.run_type == Run::RT_Iteration) {
-                Mean& mean = iterationMeans_[name];
-                mean.total += run.GetAdjustedRealTime();
-                mean.count += 1;
-            } else if (run.aggregate_name == "mean") {
+                times_[name].push_back(run.GetAdjustedCPUTime());
+            } else if (run.aggregate_name == "median") {
                 // Only aggregates reach the reporter with
                 // --benchmark_report_aggregates_only.
-                aggregateMeans_[name] = run.GetAdjustedRealTime();
+                aggregateMedians_[name] = run.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
-    // Mean real time per iteration in the benchmark's unit, or 0 when absent.
-    double MeanOf(const std::string& name) const {
-        if (const auto found = iterationMeans_.find(name); found != iterationMeans_.end()) {
-            return found->second.total / found->second.count;
+    // Median CPU time per iteration in nanoseconds, or 0 when not measured.
+    double MedianOf(const std::string& name) const {
+        if (const auto found = times_.find(name); found != times_.end()) {
+            std::vector<double> times = found->second;
+            std::sort(times.begin(), times.end());
+            const std::size_t middle = times.size() / 2;
+            return times.size() % 2 != 0 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
         }
-        const auto found = aggregateMeans_.find(name);
-        return found == aggregateMeans_.end() ? 0.0 : found->second;
+        const auto found = aggregateMedians_.find(name);
+        return found == aggregateMedians_.end() ? 0.0 : found->second;
+    }
+
+    std::size_t RepetitionsOf(const std::string& name) const {
+        const auto found = times_.find(name);
+        return found == times_.end() ? 0 : found->second.size();
     }
 
   private:
-    struct Mean {
-        double total = 0;
-        int count = 0;
-    };
-    std::map<std::string, Mean> iterationMeans_;
-    std::map<std::string, double> aggregateMeans_;
+    std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, double> aggregateMedians_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<kestrova::bench::BenchPair> pairs;
+    if (!kestrova::bench::RegisterDesPairs(pairs)) {
+        return 1;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    MeanTimeReporter reporter;
+    MedianTimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\n");
-    for (const Pair& pair : kPairs) {
-        const double ours = reporter.MeanOf(pair.kestrova);
-        const double theirs = reporter.MeanOf(pair.openssl);
+    std::printf("\n%-32s %14s %14s %7s %5s\n", "case (median CPU time)", "kestrova ns",
+                "openssl ns", "ratio", "runs");
+    for (const auto& pair : pairs) {
+        const double ours = reporter.MedianOf(pair.kestrova);
+        const double theirs = reporter.MedianOf(pair.openssl);
         if (ours > 0 && theirs > 0) {
-            std::printf("ratio kestrova/openssl %s: %.2f\n", pair.label, ours / theirs);
-        } else {
-            std::printf("ratio kestrova/openssl %s: not measured in this run\n", pair.label);
+            std::printf("%-32s %14.1f %14.1f %7.2f %5zu\n", pair.label.c_str(), ours, theirs,
+                        ours / theirs, reporter.RepetitionsOf(pair.kestrova));
         }
     }
     return 0;

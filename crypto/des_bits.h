@@ -5,8 +5,10 @@
 // standard's numbering.
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace kestrova::des {
 
@@ -22,19 +24,21 @@ constexpr std::uint64_t Permute(std::uint64_t input, unsigned inputWidth,
     return output;
 }
 
+// Blocks are big-endian: byte 0 holds bits 1..8.
 inline std::uint64_t LoadBlock(const std::uint8_t* bytes) {
     std::uint64_t value = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        value = (value << 8) | bytes[i];
+    std::memcpy(&value, bytes, sizeof value);
+    if constexpr (std::endian::native == std::endian::little) {
+        value = __builtin_bswap64(value);
     }
     return value;
 }
 
 inline void StoreBlock(std::uint64_t value, std::uint8_t* bytes) {
-    for (std::size_t i = 8; i-- > 0;) {
-        bytes[i] = static_cast<std::uint8_t>(value & 0xFFU);
-        value >>= 8;
+    if constexpr (std::endian::native == std::endian::little) {
+        value = __builtin_bswap64(value);
     }
+    std::memcpy(bytes, &value, sizeof value);
 }
 
 }  // namespace kestrova::des

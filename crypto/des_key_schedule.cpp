@@ -16,7 +16,8 @@ constexpr std::uint64_t kChunkMask = (1U << kChunkBits) - 1;
 
 using ChunkTable = std::array<std::array<std::uint64_t, 1U << kChunkBits>, 8>;
 
-// A 48-bit round key (box 1 in the top six bits) in the rounds' form.
+// A 48-bit round key (box 1 in the top six bits) as the rounds' two words, the
+// first in the high half.
 constexpr std::uint64_t RoundsForm(std::uint64_t roundKey) {
     std::uint64_t oddBoxes = 0;  // S1, S3, S5, S7
     std::uint64_t evenBoxes = 0;
@@ -84,8 +85,10 @@ constexpr void Expand(const std::uint8_t key[8], KeySchedule& schedule) {
 #pragma GCC unroll 16
     for (std::size_t round = 0; round < 16; ++round) {
         rotation += kShiftSchedule[round];
-        schedule.roundKeys[round] =
+        const std::uint64_t roundKey =
             Choice2(doubledC >> (28 - rotation), doubledD >> (28 - rotation));
+        schedule.roundKeys[2 * round] = static_cast<std::uint32_t>(roundKey >> 32);
+        schedule.roundKeys[2 * round + 1] = static_cast<std::uint32_t>(roundKey);
     }
 }
 
@@ -104,7 +107,9 @@ constexpr KeySchedule ExpandBitByBit(const std::uint8_t key[8]) {
         c = ((c << count) | (c >> (28U - count))) & kHalfMask;
         d = ((d << count) | (d >> (28U - count))) & kHalfMask;
         const std::uint64_t joined = (static_cast<std::uint64_t>(c) << 28) | d;
-        schedule.roundKeys[round] = RoundsForm(Permute(joined, 56, kPermutedChoice2));
+        const std::uint64_t roundKey = RoundsForm(Permute(joined, 56, kPermutedChoice2));
+        schedule.roundKeys[2 * round] = static_cast<std::uint32_t>(roundKey >> 32);
+        schedule.roundKeys[2 * round + 1] = static_cast<std::uint32_t>(roundKey);
     }
     return schedule;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-// The sixteen round keys of one DES key, in encryption order, each in the form
-// the rounds use (des_rounds.h): the six key bits of S1, S3, S5 and S7 in bits
-// 24..29, 16..21, 8..13 and 0..5 of the high word, those of S2, S4, S6 and S8
-// in the same places of the low word.
+// The sixteen round keys of one DES key, in encryption order, each as the two
+// words the rounds use (des_rounds.h): the six key bits of S1, S3, S5 and S7 in
+// bits 24..29, 16..21, 8..13 and 0..5 of the first word, those of S2, S4, S6
+// and S8 in the same places of the second.
 
 #include <array>
 #include <cstdint>
@@ -11,7 +11,7 @@
 namespace kestrova::des {
 
 struct KeySchedule {
-    std::array<std::uint64_t, 16> roundKeys{};
+    std::array<std::uint32_t, 32> roundKeys{};
 
     // Overwrites the round keys so that they do not linger after use.
     void Wipe();

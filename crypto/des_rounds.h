@@ -80,9 +80,9 @@ constexpr std::uint64_t FromRoundsForm(RoundsBlock block) {
     return (static_cast<std::uint64_t>(left) << 32) | right;
 }
 
-constexpr std::uint32_t Feistel(std::uint32_t right, std::uint64_t roundKey) {
-    const std::uint32_t odd = std::rotr(right, 4) ^ static_cast<std::uint32_t>(roundKey >> 32);
-    const std::uint32_t even = right ^ static_cast<std::uint32_t>(roundKey);
+constexpr std::uint32_t Feistel(std::uint32_t right, const std::uint32_t* roundKey) {
+    const std::uint32_t odd = std::rotr(right, 4) ^ roundKey[0];
+    const std::uint32_t even = right ^ roundKey[1];
     return kSpBoxes[0][(odd >> 24) & 0x3FU] ^ kSpBoxes[2][(odd >> 16) & 0x3FU] ^
            kSpBoxes[4][(odd >> 8) & 0x3FU] ^ kSpBoxes[6][odd & 0x3FU] ^
            kSpBoxes[1][(even >> 24) & 0x3FU] ^ kSpBoxes[3][(even >> 16) & 0x3FU] ^
@@ -100,8 +100,8 @@ constexpr RoundsBlock RunRounds(const KeySchedule& schedule, RoundsBlock block) 
     for (std::size_t pair = 0; pair < 8; ++pair) {
         const std::size_t first = kReverseKeys ? 15 - 2 * pair : 2 * pair;
         const std::size_t second = kReverseKeys ? 14 - 2 * pair : 2 * pair + 1;
-        left ^= Feistel(right, schedule.roundKeys[first]);
-        right ^= Feistel(left, schedule.roundKeys[second]);
+        left ^= Feistel(right, &schedule.roundKeys[2 * first]);
+        right ^= Feistel(left, &schedule.roundKeys[2 * second]);
     }
     return {right, left};
 }
