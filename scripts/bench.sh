@@ -4,6 +4,10 @@
 # client that makes the same calls (root: the daemon runs in private
 # namespaces; skipped otherwise). TRANSACTION_RUNS sets how often each side
 # of the transaction runs (default 10). Timings are reported, never judged.
+# The DES benchmarks repeat BENCH_REPETITIONS times (default 5), the two sides
+# of each pair interleaved at random, and report medians, so that other work on
+# a shared machine skews both sides alike; further arguments go to
+# kestrova_bench (e.g. --benchmark_filter='engine MAC').
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +17,10 @@ cmake --build --preset release --target \
   kestrova_bench kestrova kestrova-vicc kestrova_transaction_floor kestrova_pcsc_call_trace
 
 echo "== DES and MAC: kestrova against OpenSSL"
-build-release/bin/kestrova_bench
+build-release/bin/kestrova_bench \
+  --benchmark_repetitions="${BENCH_REPETITIONS:-5}" \
+  --benchmark_enable_random_interleaving=true \
+  --benchmark_min_time=0.2 "$@"
 
 echo "== A whole transaction on pcscd: kestrova against its floor"
 status=0
