@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <random>
 
+#include "crypto/cbc_mac.h"
 #include "crypto/des_engine.h"
 #include "tests/crypto/test_bytes.h"
 
@@ -174,6 +175,11 @@ TEST_F(CipherEngine, RefusesMissingArgumentsWith12288) {
                   kCipherBadArgument);
         EXPECT_EQ(CipherDecrypt(c.key, c.length, c.output, c.input, c.keyType, c.mode, c.iv),
                   kCipherBadArgument);
+        // The MAC always chains, so it takes no mode.
+        if (c.mode == kModeEcb || c.mode == kModeCbc) {
+            EXPECT_EQ(CbcMac(c.key, c.length, c.input, c.keyType, c.iv, c.output),
+                      kCipherBadArgument);
+        }
         EXPECT_EQ(out, untouched);
     }
     EXPECT_EQ(kCipherBadArgument, 12288);
@@ -190,6 +196,8 @@ TEST_F(CipherEngine, EncryptRefusesPartialBlocksWith12289AndWritesNothing) {
     EXPECT_EQ(
         CipherEncrypt(key.data(), 12, in.data(), out.data(), kKeyTypeSingle, kModeCbc, iv.data()),
         kCipherBadLength);
+    EXPECT_EQ(CbcMac(key.data(), 12, in.data(), kKeyTypeSingle, iv.data(), out.data()),
+              kCipherBadLength);
     EXPECT_EQ(out, Bytes(16, kUntouched));
 }
 

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "crypto/cbc_mac.h"
 #include "crypto/des_engine.h"
 #include "crypto/des_mac_operations.h"
 #include "tests/crypto/test_bytes.h"
@@ -157,6 +158,50 @@ TEST_F(OpenSslCrossCheck, CbcMessagesBothWays) {
                                 kModeCbc, iv.data()),
                   0);
         EXPECT_EQ(decrypted, reference.Cbc(data, iv, DES_DECRYPT)) << "trial " << trial;
+    }
+}
+
+// Every entry of the engine over random keys, key types and lengths up to 64
+// KiB; decryption also meets a trailing partial block, which it must leave
+// as it was.
+TEST_F(OpenSslCrossCheck, RandomLengthsThroughEveryEntry) {
+    std::uniform_int_distribution<std::int32_t> blocks(1, 1024);
+    std::uniform_int_distribution<std::size_t> tail(0, 7);
+    for (int trial = 0; trial < kTrials / 3; ++trial) {
+        const std::int32_t keyType = keyType_(random_);
+        const Bytes key = RandomBytes(random_, 24);
+        const Bytes iv = RandomBytes(random_, 8);
+        const std::int32_t length = trial == 0 ? 65536 : 8 * blocks(random_);
+        const Bytes data = RandomBytes(random_, static_cast<std::size_t>(length));
+        OpenSslKeys reference(key, keyType);
+        const Bytes chained = reference.Cbc(data, iv, DES_ENCRYPT);
+        SCOPED_TRACE(testing::Message()
+                     << "trial " << trial << " key type " << keyType << " length " << length);
+
+        for (const std::int32_t mode : {kModeEcb, kModeCbc}) {
+            const Bytes encrypted = mode == kModeEcb ? reference.Ecb(data, DES_ENCRYPT) : chained;
+            const Bytes decrypted = mode == kModeEcb ? reference.Ecb(data, DES_DECRYPT)
+                                                     : reference.Cbc(data, iv, DES_DECRYPT);
+            Bytes output(data.size());
+            ASSERT_EQ(CipherEncrypt(key.data(), length, data.data(), output.data(), keyType, mode,
+                                    iv.data()),
+                      0);
+            EXPECT_EQ(output, encrypted) << "mode " << mode;
+
+            const Bytes untouched = RandomBytes(random_, tail(random_));
+            output.insert(output.end(), untouched.begin(), untouched.end());
+            Bytes input = data;
+            input.insert(input.end(), untouched.size(), 0);
+            ASSERT_EQ(CipherDecrypt(key.data(), static_cast<std::int32_t>(input.size()),
+                                    output.data(), input.data(), keyType, mode, iv.data()),
+                      0);
+            EXPECT_EQ(Bytes(output.begin(), output.begin() + length), decrypted) << "mode " << mode;
+            EXPECT_EQ(Bytes(output.begin() + length, output.end()), untouched) << "mode " << mode;
+        }
+
+        std::array<std::uint8_t, 8> mac{};
+        ASSERT_EQ(CbcMac(key.data(), length, data.data(), keyType, iv.data(), mac.data()), 0);
+        EXPECT_EQ(Bytes(mac.begin(), mac.end()), Bytes(chained.end() - 8, chained.end()));
     }
 }
 
