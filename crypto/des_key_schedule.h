@@ -11,7 +11,9 @@
 namespace kestrova::des {
 
 struct KeySchedule {
-    std::array<std::uint32_t, 32> roundKeys{};
+    // Not cleared on construction: ExpandKey fills every entry, and the engine
+    // builds schedules on every call.
+    std::array<std::uint32_t, 32> roundKeys;  // NOLINT(cppcoreguidelines-pro-type-member-init)
 
     // Overwrites the round keys so that they do not linger after use.
     void Wipe();
