@@ -8,8 +8,8 @@
 #include <array>
 #include <variant>
 
-#include "sim/card_profile.h"
-#include "sim/profile_installer.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/profiles/profile_installer.h"
 
 namespace {
 

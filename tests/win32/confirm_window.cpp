@@ -17,7 +17,7 @@
 #include "platform/modal_dialog.h"
 #include "reader/atr_text.h"
 #include "reader/reader_operations.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/service/simulated_pcsc.h"
 #include "txn/txn_confirm_dlg.h"
 
 namespace {
