@@ -85,6 +85,14 @@ void CheckVersionInfo() {
     Check(info.companyName == "Kestrova", "company name: " + info.companyName);
     Check(info.fileDescription == "Kestrova simulated PC/SC service",
           "file description: " + info.fileDescription);
+    const kestrova::platform::LibraryVersionInfo untranslated =
+        kestrova::platform::ReadSystemLibraryVersionInfo("no_translation.dll");
+    Check(GetUserDefaultLangID() == 0x0409, "the tests run with United States English");
+    Check(untranslated.fileVersion == "2.0.0.0" &&
+              untranslated.companyName == "Untranslated maker" &&
+              untranslated.fileDescription == "Untranslated library",
+          "without a translation table the user's language with Unicode strings is read: " +
+              untranslated.fileVersion);
     const kestrova::platform::LibraryVersionInfo missing =
         kestrova::platform::ReadSystemLibraryVersionInfo("no-such-library.dll");
     Check(missing.fileVersion.empty() && missing.companyName.empty() &&
