@@ -26,8 +26,8 @@
 #include "reader/card_service.h"
 #include "reader/reader_operations.h"
 #include "reader/service_binding.h"
-#include "sim/simulated_card.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/service/simulated_card.h"
+#include "sim/service/simulated_pcsc.h"
 
 namespace {
 

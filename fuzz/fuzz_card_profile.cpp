@@ -8,9 +8,9 @@
 #include <string_view>
 #include <variant>
 
-#include "sim/card_profile.h"
-#include "sim/financial_card.h"
-#include "sim/hex_bytes.h"
+#include "sim/card/financial_card.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/service/hex_bytes.h"
 
 namespace {
 

@@ -66,7 +66,7 @@ constexpr std::array kOptionSpecs = {
                }},
     OptionSpec{"--simulate", OptionValue::Optional, "PROFILE",
                "bind the simulated PC/SC service with the virtual readers and cards of the card "
-               "profile PROFILE (JSON, sim/PROFILES.md), or the built-in ones, instead of the "
+               "profile PROFILE (JSON, sim/profiles/PROFILES.md), or the built-in ones, instead of the "
                "system's service",
                [](Options& options, std::string_view value) {
                    options.simulate = true;

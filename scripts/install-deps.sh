@@ -14,6 +14,10 @@ packages=(
   # The windowed user interface, its Ming face for Chinese texts, and the
   # tests that drive the real window on a virtual display.
   qt6-base-dev fonts-arphic-uming xvfb xdotool
+  # The Windows module cross-built with mingw-w64 (widl and the IDL files
+  # from libwine-dev), and its tests under Wine on a virtual display.
+  wine wine64 libwine-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+  xauth fonts-wine
 )
 
 missing=()

@@ -10,22 +10,22 @@ find_package(nlohmann_json 3 REQUIRED)
 set(KESTROVA_DEFAULT_PROFILE_JSON ${PROJECT_SOURCE_DIR}/examples/default-profile.json)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KESTROVA_DEFAULT_PROFILE_JSON})
 file(READ ${KESTROVA_DEFAULT_PROFILE_JSON} KESTROVA_DEFAULT_PROFILE)
-configure_file(default_card_profile.cpp.in default_card_profile.cpp @ONLY)
+configure_file(profiles/default_card_profile.cpp.in default_card_profile.cpp @ONLY)
 
 add_library(kestrova_card_model STATIC
-  atr_protocol.cpp
-  card_content_parser.cpp
-  card_faults.cpp
-  card_profile_defaults.cpp
-  card_profile_parser.cpp
-  card_records.cpp
-  command_apdu.cpp
-  financial_card.cpp
-  financial_card_commands.cpp
-  pin_block.cpp
-  profile_fields.cpp
-  profile_installer.cpp
-  transaction_authorisation.cpp
+  card/atr_protocol.cpp
+  profiles/card_content_parser.cpp
+  card/card_faults.cpp
+  profiles/card_profile_defaults.cpp
+  profiles/card_profile_parser.cpp
+  card/card_records.cpp
+  card/command_apdu.cpp
+  card/financial_card.cpp
+  card/financial_card_commands.cpp
+  card/pin_block.cpp
+  profiles/profile_fields.cpp
+  profiles/profile_installer.cpp
+  card/transaction_authorisation.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_card_profile.cpp
 )
 target_link_libraries(kestrova_card_model

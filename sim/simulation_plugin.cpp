@@ -4,10 +4,10 @@
 #include <variant>
 #include <vector>
 
-#include "sim/card_profile.h"
-#include "sim/export.h"
-#include "sim/profile_installer.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/profiles/profile_installer.h"
+#include "sim/service/export.h"
+#include "sim/service/simulated_pcsc.h"
 
 namespace kestrova::sim {
 namespace {

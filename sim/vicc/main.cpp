@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/card_profile.h"
-#include "sim/financial_card.h"
+#include "sim/card/financial_card.h"
+#include "sim/profiles/card_profile.h"
 #include "sim/vicc/vicc_loop.h"
 #include "sim/vicc/vicc_options.h"
 

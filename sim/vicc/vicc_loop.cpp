@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "sim/hex_bytes.h"
+#include "sim/service/hex_bytes.h"
 #include "sim/vicc/vicc_session.h"
 #include "sim/vicc/vpcd_connection.h"
 

@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "sim/simulated_card.h"
+#include "sim/service/simulated_card.h"
 #include "sim/vicc/vicc_options.h"
 
 namespace kestrova::sim::vicc {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-#include "sim/card_profile.h"
+#include "sim/profiles/card_profile.h"
 
 namespace kestrova::sim::vicc {
 

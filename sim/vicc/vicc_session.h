@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "sim/simulated_card.h"
+#include "sim/service/simulated_card.h"
 
 namespace kestrova::sim::vicc {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "sim/simulated_card.h"
+#include "sim/service/simulated_card.h"
 #include "sim/vicc/vpcd_frames.h"
 
 namespace kestrova::sim::vicc {

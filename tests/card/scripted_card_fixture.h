@@ -12,8 +12,8 @@
 
 #include "card/response_fields.h"
 #include "reader/reader_operations.h"
-#include "sim/hex_bytes.h"
-#include "sim/scripted_card.h"
+#include "sim/service/hex_bytes.h"
+#include "sim/service/scripted_card.h"
 #include "tests/reader/simulated_service_fixture.h"
 
 namespace kestrova::testing {

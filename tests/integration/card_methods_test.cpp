@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "control/hosting_page_guard.h"
-#include "sim/card_profile.h"
-#include "sim/hex_bytes.h"
-#include "sim/profile_installer.h"
-#include "sim/scripted_card.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/profiles/profile_installer.h"
+#include "sim/service/hex_bytes.h"
+#include "sim/service/scripted_card.h"
 #include "tests/integration/page_session_fixture.h"
 
 namespace kestrova {

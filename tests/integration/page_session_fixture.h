@@ -24,7 +24,7 @@
 #include "platform/user_interface.h"
 #include "reader/card_service.h"
 #include "reader/service_binding.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/service/simulated_pcsc.h"
 
 namespace kestrova::testing {
 

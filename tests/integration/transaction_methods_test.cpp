@@ -12,9 +12,9 @@
 #include "card/hex.h"
 #include "control/hosting_page_guard.h"
 #include "platform/modal_dialog.h"
-#include "sim/card_profile.h"
-#include "sim/profile_installer.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/profiles/profile_installer.h"
+#include "sim/service/simulated_pcsc.h"
 #include "tests/integration/page_session_fixture.h"
 #include "tests/support/scripted_dialog_window.h"
 

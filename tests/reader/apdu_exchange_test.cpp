@@ -10,8 +10,8 @@
 
 #include "reader/reader_operations.h"
 #include "reader/result_codes.h"
-#include "sim/hex_bytes.h"
-#include "sim/scripted_card.h"
+#include "sim/service/hex_bytes.h"
+#include "sim/service/scripted_card.h"
 #include "tests/reader/simulated_service_fixture.h"
 
 namespace kestrova {

@@ -16,7 +16,7 @@
 #include "platform/pause.h"
 #include "reader/card_service.h"
 #include "reader/service_binding.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/service/simulated_pcsc.h"
 
 namespace kestrova::testing {
 

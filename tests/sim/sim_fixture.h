@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "sim/hex_bytes.h"
-#include "sim/scripted_card.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/service/hex_bytes.h"
+#include "sim/service/scripted_card.h"
+#include "sim/service/simulated_pcsc.h"
 #include "tests/sim/bound_service.h"
 
 namespace kestrova::sim_test {

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/atr_protocol.h"
-#include "sim/command_apdu.h"
-#include "sim/hex_bytes.h"
-#include "sim/pin_block.h"
-#include "sim/transaction_authorisation.h"
+#include "sim/card/atr_protocol.h"
+#include "sim/card/command_apdu.h"
+#include "sim/card/pin_block.h"
+#include "sim/card/transaction_authorisation.h"
+#include "sim/service/hex_bytes.h"
 
 namespace kestrova::sim_card_test {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "sim/card_content.h"
-#include "sim/financial_card.h"
-#include "sim/hex_bytes.h"
+#include "sim/card/card_content.h"
+#include "sim/card/financial_card.h"
+#include "sim/service/hex_bytes.h"
 
 namespace kestrova::sim_card_test {
 

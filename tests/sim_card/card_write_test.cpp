@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "sim/transaction_authorisation.h"
+#include "sim/card/transaction_authorisation.h"
 #include "tests/sim_card/card_test_support.h"
 
 namespace kestrova::sim_card_test {

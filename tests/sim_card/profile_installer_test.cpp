@@ -1,7 +1,7 @@
 // A profile built into the simulated service: its readers, their attributes
 // and cards as the PC/SC functions of the service show them.
 
-#include "sim/profile_installer.h"
+#include "sim/profiles/profile_installer.h"
 
 #include <gtest/gtest.h>
 #include <reader.h>
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/card_profile.h"
-#include "sim/hex_bytes.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/service/hex_bytes.h"
+#include "sim/service/simulated_pcsc.h"
 
 namespace kestrova::sim_card_test {
 namespace {

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "sim/card_profile.h"
-#include "sim/hex_bytes.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/service/hex_bytes.h"
 
 namespace kestrova::sim_card_test {
 namespace {

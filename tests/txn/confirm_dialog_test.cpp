@@ -12,7 +12,7 @@
 #include "reader/reader_operations.h"
 #include "reader/slot_connection.h"
 #include "resources/confirmation_dialog.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/service/simulated_pcsc.h"
 #include "tests/reader/simulated_service_fixture.h"
 #include "tests/support/recording_user_interface.h"
 #include "tests/support/scripted_dialog_window.h"
