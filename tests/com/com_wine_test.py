@@ -20,6 +20,7 @@ PROGID = "KESTROVA.KestrovaCtrl.1"
 SAFE_FOR_SCRIPTING = "{7DD95801-9882-11CF-9FA9-00AA006C42C4}"
 SAFE_FOR_INITIALIZING = "{7DD95802-9882-11CF-9FA9-00AA006C42C4}"
 SELFREG_E_TYPELIB = "0x80040200"
+CATEGORY_MANAGER = "{0002E005-0000-0000-C000-000000000046}"
 MODULE = r"C:\kestrova\KESTROVA.OCX"
 SKIP = 77
 
@@ -261,6 +262,19 @@ def main():
                       "SELFREG_E_TYPELIB when the type library cannot be registered", out)
         results.check(query(registry(wine, REGISTRY_ROOTS), rf"HKCR\{PROGID}") is None,
                       "no class is registered without its type library")
+
+        # A system without the component category manager: the control is
+        # registered all the same, only without its category marks.
+        for key in (rf"HKCR\CLSID\{CLSID}", rf"HKCR\Component Categories\{SAFE_FOR_SCRIPTING}",
+                    rf"HKCR\Component Categories\{SAFE_FOR_INITIALIZING}",
+                    rf"HKCR\CLSID\{CATEGORY_MANAGER}"):
+            wine.run("reg", "delete", key, "/f")
+        code, out = wine.run("regsvr32", "/s", MODULE)
+        keys = registry(wine, REGISTRY_ROOTS)
+        results.check(code == 0 and query(keys, rf"HKCR\CLSID\{CLSID}\InprocServer32") == MODULE
+                      and not any("CATEGOR" in key for key in keys),
+                      "registered without the category manager, without category marks",
+                      repr(sorted(keys)))
     finally:
         wine.stop()
         shutil.rmtree(prefix, ignore_errors=True)
