@@ -18,6 +18,10 @@
 
 namespace kestrova::com {
 
+// The control's picture: its area filled white with an inscribed ellipse in
+// the device context's current pen and brush.
+void PaintControlArea(HDC dc, const RECT& area);
+
 class KestrovaObject final : public IDispatch,
                              public IProvideClassInfo2,
                              public IOleObject,
@@ -132,6 +136,7 @@ class KestrovaObject final : public IDispatch,
   private:
     KestrovaObject();
     ~KestrovaObject();
+    HRESULT ActivateInPlace(HWND parent, LPCRECT position);
 
     ULONG references_ = 1;
     CKestrovaCtrl control_;
@@ -144,6 +149,7 @@ class KestrovaObject final : public IDispatch,
     SIZEL extent_{2646, 1323};  // 100 x 50 pixels at 96 dpi, in HIMETRIC
     RECT position_{};
     IOleInPlaceSite* inPlaceSite_ = nullptr;
+    HWND window_ = nullptr;  // only for a site that cannot host it windowless
     std::unique_ptr<ConnectionPoint> events_;
 };
 

@@ -1,8 +1,9 @@
 // The control in its container: the client site (which also names the
 // hosting page), verbs, extent, advise sinks, miscellaneous status and
-// in-place activation. The control draws through IViewObject2 and has no
-// window of its own, so a site activates it windowless or draws it itself.
+// in-place activation: windowless where the site can host it so, else in a
+// child window of the site's own.
 
+#include "com/control_window.h"
 #include "com/kestrova_object.h"
 #include "com/module.h"
 #include "com/module_guids.h"
@@ -78,42 +79,8 @@ HRESULT KestrovaObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWN
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
         case OLEIVERB_INPLACEACTIVATE:
-        case OLEIVERB_UIACTIVATE: {
-            if (inPlaceSite_ != nullptr) {
-                return S_OK;
-            }
-            if (site_ == nullptr ||
-                FAILED(site_->QueryInterface(IID_IOleInPlaceSite,
-                                             reinterpret_cast<void**>(&inPlaceSite_)))) {
-                return E_UNEXPECTED;
-            }
-            if (inPlaceSite_->CanInPlaceActivate() != S_OK) {
-                inPlaceSite_->Release();
-                inPlaceSite_ = nullptr;
-                return E_FAIL;
-            }
-            IOleInPlaceSiteWindowless* windowless = nullptr;
-            if (SUCCEEDED(inPlaceSite_->QueryInterface(IID_IOleInPlaceSiteWindowless,
-                                                       reinterpret_cast<void**>(&windowless)))) {
-                const bool canWindowless = windowless->CanWindowlessActivate() == S_OK;
-                if (canWindowless) {
-                    windowless->OnInPlaceActivateEx(nullptr, ACTIVATE_WINDOWLESS);
-                } else {
-                    windowless->OnInPlaceActivate();
-                }
-                windowless->Release();
-            } else {
-                inPlaceSite_->OnInPlaceActivate();
-            }
-            if (position != nullptr) {
-                position_ = *position;
-            }
-            // The site paints the control from its view: ask it to now.
-            if (parent != nullptr && position != nullptr) {
-                InvalidateRect(parent, position, FALSE);
-            }
-            return S_OK;
-        }
+        case OLEIVERB_UIACTIVATE:
+            return ActivateInPlace(parent, position);
         case OLEIVERB_HIDE:
             return InPlaceDeactivate();
         case OLEIVERB_PROPERTIES: {
@@ -126,6 +93,57 @@ HRESULT KestrovaObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWN
         default:
             return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
     }
+}
+
+HRESULT KestrovaObject::ActivateInPlace(HWND parent, LPCRECT position) {
+    if (inPlaceSite_ != nullptr) {
+        return S_OK;
+    }
+    if (site_ == nullptr || FAILED(site_->QueryInterface(
+                                IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlaceSite_)))) {
+        return E_UNEXPECTED;
+    }
+    if (inPlaceSite_->CanInPlaceActivate() != S_OK) {
+        inPlaceSite_->Release();
+        inPlaceSite_ = nullptr;
+        return E_FAIL;
+    }
+    if (position != nullptr) {
+        position_ = *position;
+    }
+    IOleInPlaceSiteWindowless* windowless = nullptr;
+    bool withoutWindow = false;
+    if (SUCCEEDED(inPlaceSite_->QueryInterface(IID_IOleInPlaceSiteWindowless,
+                                               reinterpret_cast<void**>(&windowless)))) {
+        withoutWindow = windowless->CanWindowlessActivate() == S_OK;
+        if (withoutWindow) {
+            windowless->OnInPlaceActivateEx(nullptr, ACTIVATE_WINDOWLESS);
+        } else {
+            windowless->OnInPlaceActivate();
+        }
+        windowless->Release();
+    } else {
+        inPlaceSite_->OnInPlaceActivate();
+    }
+    if (withoutWindow) {
+        // The site paints the control from its view: ask it to now.
+        if (parent != nullptr && position != nullptr) {
+            InvalidateRect(parent, position, FALSE);
+        }
+        return S_OK;
+    }
+    HWND siteWindow = nullptr;
+    if (FAILED(inPlaceSite_->GetWindow(&siteWindow)) || siteWindow == nullptr) {
+        siteWindow = parent;
+    }
+    window_ = CreateControlWindow(
+        siteWindow, position_, [](void*, HDC dc, const RECT& area) { PaintControlArea(dc, area); },
+        nullptr);
+    if (window_ == nullptr) {
+        InPlaceDeactivate();
+        return E_FAIL;
+    }
+    return S_OK;
 }
 
 HRESULT KestrovaObject::EnumVerbs(IEnumOLEVERB** verbs) {
@@ -208,11 +226,15 @@ HRESULT KestrovaObject::GetWindow(HWND* window) {
     if (window == nullptr) {
         return E_POINTER;
     }
-    *window = nullptr;
-    return E_FAIL;
+    *window = window_;
+    return window_ != nullptr ? S_OK : E_FAIL;
 }
 
 HRESULT KestrovaObject::InPlaceDeactivate() {
+    if (window_ != nullptr) {
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
     if (inPlaceSite_ != nullptr) {
         inPlaceSite_->OnInPlaceDeactivate();
         inPlaceSite_->Release();
@@ -226,6 +248,10 @@ HRESULT KestrovaObject::SetObjectRects(LPCRECT position, LPCRECT) {
         return E_POINTER;
     }
     position_ = *position;
+    if (window_ != nullptr) {
+        MoveWindow(window_, position_.left, position_.top, position_.right - position_.left,
+                   position_.bottom - position_.top, TRUE);
+    }
     return S_OK;
 }
 

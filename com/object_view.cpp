@@ -5,6 +5,11 @@
 
 namespace kestrova::com {
 
+void PaintControlArea(HDC dc, const RECT& area) {
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    Ellipse(dc, area.left, area.top, area.right, area.bottom);
+}
+
 HRESULT KestrovaObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
                              LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
                              ULONG_PTR) {
@@ -23,8 +28,7 @@ HRESULT KestrovaObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HD
     } else {
         return E_INVALIDARG;
     }
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    Ellipse(dc, area.left, area.top, area.right, area.bottom);
+    PaintControlArea(dc, area);
     return S_OK;
 }
 

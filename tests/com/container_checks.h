@@ -31,6 +31,7 @@ void CheckSafety();
 void CheckHostingPages();
 void CheckDispatch();
 void CheckDrawing();
+void CheckInPlaceActivation();
 void CheckPersistence();
 void CheckConnectionPointAndClassInfo();
 void CheckPropertyPage();

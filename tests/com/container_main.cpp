@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
         CheckHostingPages();
         CheckDispatch();
         CheckDrawing();
+        CheckInPlaceActivation();
         CheckPersistence();
         CheckConnectionPointAndClassInfo();
         CheckPropertyPage();

@@ -10,6 +10,12 @@ HRESULT ClientSite::QueryInterface(REFIID iid, void** object) {
         AddRef();
         return S_OK;
     }
+    if (window_ != nullptr &&
+        (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite))) {
+        *object = static_cast<IOleInPlaceSite*>(this);
+        AddRef();
+        return S_OK;
+    }
     *object = nullptr;
     return E_NOINTERFACE;
 }

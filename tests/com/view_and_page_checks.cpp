@@ -11,6 +11,10 @@
 #include "container_checks.h"
 #include "container_site.h"
 
+#define KESTROVA_WIDEN_(text) L##text
+#define KESTROVA_WIDEN(text) KESTROVA_WIDEN_(text)
+#define KESTROVA_WIDE_HOST_1 KESTROVA_WIDEN(KESTROVA_ALLOWED_HOST_1)
+
 namespace kestrova::container {
 namespace {
 
@@ -86,6 +90,49 @@ void CheckDrawing() {
     }
     if (control != nullptr) {
         control->Release();
+    }
+}
+
+// A site without windowless activation gets a child window in its own.
+void CheckInPlaceActivation() {
+    IUnknown* control = CreateControl();
+    auto* ole = Query<IOleObject>(control, IID_IOleObject);
+    auto* inPlace = Query<IOleInPlaceObject>(control, IID_IOleInPlaceObject);
+    HWND page = CreateWindowExW(0, L"STATIC", L"page", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+    auto* site = new ClientSite(L"https://" KESTROVA_WIDE_HOST_1 L"/", page);
+    HWND window = nullptr;
+    RECT place{10, 20, 110, 70};
+    if (ole != nullptr && inPlace != nullptr && page != nullptr &&
+        ole->SetClientSite(site) == S_OK &&
+        ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, page, &place) == S_OK) {
+        inPlace->GetWindow(&window);
+    }
+    RECT area{};
+    GetClientRect(window, &area);
+    Check(window != nullptr && GetParent(window) == page && area.right == 100 &&
+              area.bottom == 50 && site->activations == 1,
+          "in place in a child window of the site's, 100 x 50");
+    place = {0, 0, 60, 30};
+    if (inPlace != nullptr) {
+        inPlace->SetObjectRects(&place, &place);
+        GetClientRect(window, &area);
+        Check(area.right == 60 && area.bottom == 30, "the window follows the site's rectangle");
+        inPlace->InPlaceDeactivate();
+    }
+    Check(window != nullptr && !IsWindow(window) && site->deactivations == 1,
+          "deactivated: the window is gone and the site told");
+    if (ole != nullptr) {
+        ole->SetClientSite(nullptr);
+    }
+    site->Release();
+    if (page != nullptr) {
+        DestroyWindow(page);
+    }
+    for (IUnknown* held : {static_cast<IUnknown*>(inPlace), static_cast<IUnknown*>(ole), control}) {
+        if (held != nullptr) {
+            held->Release();
+        }
     }
 }
 
