@@ -3,14 +3,18 @@
 //   kestrova_container checks        every check below, then "N passed, N failed"
 //   kestrova_container selfreg PATH  DllRegisterServer's and then
 //                                    DllUnregisterServer's HRESULTs, in hex
+//   kestrova_container page URL FILE the JScript FILE as the page at URL
+//                                    (script_page.h)
 
 #include <ole2.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "container_checks.h"
+#include "script_page.h"
 
 namespace {
 
@@ -40,6 +44,9 @@ int main(int argc, char** argv) {
     int status = 2;
     if (argc == 3 && std::strcmp(argv[1], "selfreg") == 0) {
         status = SelfRegistration(argv[2]);
+    } else if (argc == 4 && std::strcmp(argv[1], "page") == 0) {
+        auto wide = [](const char* text) { return std::wstring(text, text + std::strlen(text)); };
+        status = kestrova::container::RunPageScript(wide(argv[2]), wide(argv[3])) ? 0 : 1;
     } else if (argc == 2 && std::strcmp(argv[1], "checks") == 0) {
         using namespace kestrova::container;
         CheckSafety();
@@ -53,7 +60,7 @@ int main(int argc, char** argv) {
         std::printf("%d passed, %d failed\n", PassedChecks(), FailedChecks());
         status = FailedChecks() == 0 ? 0 : 1;
     } else {
-        std::printf("usage: kestrova_container checks | selfreg PATH\n");
+        std::printf("usage: kestrova_container checks | selfreg PATH | page URL FILE\n");
     }
     OleUninitialize();
     return status;
