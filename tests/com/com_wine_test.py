@@ -211,7 +211,9 @@ def main():
     parser.add_argument("--ocx", required=True)
     parser.add_argument("--container", required=True)
     parser.add_argument("--idl", required=True)
-    parser.add_argument("--scripts", required=True)
+    parser.add_argument("--scripts", required=True, help="pages for cscript")
+    parser.add_argument("--pages", required=True, help="pages the container runs at --page-url")
+    parser.add_argument("--page-url", required=True, help="an allowed page's address")
     parser.add_argument("--work-dir", required=True)
     options = parser.parse_args()
     if shutil.which("wine") is None:
@@ -230,6 +232,7 @@ def main():
             shutil.copy(path, folder)
         for name in os.listdir(options.scripts):
             shutil.copy(os.path.join(options.scripts, name), folder)
+        shutil.copytree(options.pages, os.path.join(folder, "pages"))
         with open(os.path.join(folder, "methods.js"), "w", newline="") as script:
             script.write(method_script(options.idl))
 
@@ -245,6 +248,12 @@ def main():
         for script in sorted(n for n in os.listdir(folder) if n.endswith(".js")):
             code, out = wine.run("cscript", "//nologo", rf"C:\kestrova\{script}")
             results.script_summary(f"cscript {script}", out)
+
+        for page in sorted(os.listdir(os.path.join(folder, "pages"))):
+            code, out = wine.run(r"C:\kestrova\kestrova_container.exe", "page", options.page_url,
+                                 rf"C:\kestrova\pages\{page}")
+            results.script_summary(f"page {page} at {options.page_url}", out)
+            results.check(code == 0, f"page {page} ran without a script error")
 
         code, out = wine.run("regsvr32", "/s", "/u", MODULE)
         results.check(code == 0, "regsvr32 /u", out)
