@@ -15,6 +15,7 @@ KestrovaObject::KestrovaObject() : events_(std::make_unique<ConnectionPoint>(thi
 }
 
 KestrovaObject::~KestrovaObject() {
+    InPlaceDeactivate();
     SetClientSite(nullptr);
     if (adviseHolder_ != nullptr) {
         adviseHolder_->Release();

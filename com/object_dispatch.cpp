@@ -109,6 +109,7 @@ HRESULT KestrovaObject::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, DISP
         arguments.push_back(std::move(*argument));
     }
     const InvokeResult outcome = InvokeMethod(control_, *method, arguments);
+    // Our copies of the texts may hold a PIN; the values are ours to wipe.
     for (AutomationValue& argument : arguments) {
         if (argument.IsBstr()) {
             const_cast<Bstr&>(argument.AsBstr()).Wipe();
