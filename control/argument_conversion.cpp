@@ -12,7 +12,10 @@ namespace {
 constexpr std::size_t kQuotedCharacters = 40;
 
 std::string Quoted(std::u16string_view text) {
-    std::string quoted = "\"" + Utf16ToUtf8(text.substr(0, kQuotedCharacters));
+    // Appended, not prefixed with operator+: GCC 12's optimiser warns falsely
+    // of an overlapping copy there.
+    std::string quoted = "\"";
+    quoted += Utf16ToUtf8(text.substr(0, kQuotedCharacters));
     quoted += text.size() > kQuotedCharacters ? "...\"" : "\"";
     return quoted;
 }

@@ -8,7 +8,7 @@
 
 #include "control/hosting_page_guard.h"
 #include "control/kestrova_ctrl.h"
-#include "platform/console_user_interface.h"
+#include "platform/default_user_interface.h"
 #include "reader/atr_text.h"
 #include "reader/card_status.h"
 #include "reader/reader_attributes.h"
@@ -33,8 +33,7 @@ platform::UserInterface& CKestrovaCtrl::MessageBoxes() {
     if (userInterface_ != nullptr) {
         return *userInterface_;
     }
-    static platform::ConsoleUserInterface console;
-    return console;
+    return platform::DefaultUserInterface();
 }
 
 std::int32_t CKestrovaCtrl::ListReaders() {

@@ -10,8 +10,6 @@
 namespace kestrova::platform {
 namespace {
 
-VersionInfoReader currentReader = &ReadSystemLibraryVersionInfo;
-
 struct KnownLibrary {
     std::string_view stem;
     std::string_view companyName;
@@ -95,16 +93,6 @@ LibraryVersionInfo ReadSystemLibraryVersionInfo(const char* libraryName) {
         }
     }
     return info;
-}
-
-LibraryVersionInfo ReadLibraryVersionInfo(const char* libraryName) {
-    return currentReader(libraryName);
-}
-
-VersionInfoReader ReplaceVersionInfoReader(VersionInfoReader reader) {
-    VersionInfoReader previous = currentReader;
-    currentReader = reader != nullptr ? reader : &ReadSystemLibraryVersionInfo;
-    return previous;
 }
 
 }  // namespace kestrova::platform

@@ -13,6 +13,10 @@
 //   service); for any other library the maker stays empty and the
 //   description is the file's name.
 // A library that cannot be found gives three empty values.
+//
+// On Windows the values are the library's version resource, read through
+// its translation table (or the user's language with Unicode strings when
+// it has none).
 
 #include <string>
 

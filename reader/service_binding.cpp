@@ -14,6 +14,18 @@ std::string& LibraryName() {
     return name;
 }
 
+// The functions that take or give text carry an A suffix in Windows'
+// service, which exports both the ANSI and the wide forms.
+#ifdef _WIN32
+constexpr const char* kListReadersName = "SCardListReadersA";
+constexpr const char* kConnectName = "SCardConnectA";
+constexpr const char* kStatusName = "SCardStatusA";
+#else
+constexpr const char* kListReadersName = "SCardListReaders";
+constexpr const char* kConnectName = "SCardConnect";
+constexpr const char* kStatusName = "SCardStatus";
+#endif
+
 template <typename Pointer>
 bool Resolve(platform::DynamicLibrary* library, const char* symbolName, Pointer& pointer) {
     void* address = platform::FindLibrarySymbol(library, symbolName);
@@ -32,11 +44,11 @@ bool ResolveAll(platform::DynamicLibrary* library, PcscFunctions& functions) {
     Resolve(library, "g_rgSCardRawPci", functions.rawPci);
     return Resolve(library, "SCardEstablishContext", functions.establishContext) &&
            Resolve(library, "SCardReleaseContext", functions.releaseContext) &&
-           Resolve(library, "SCardListReaders", functions.listReaders) &&
-           Resolve(library, "SCardConnect", functions.connect) &&
+           Resolve(library, kListReadersName, functions.listReaders) &&
+           Resolve(library, kConnectName, functions.connect) &&
            Resolve(library, "SCardReconnect", functions.reconnect) &&
            Resolve(library, "SCardDisconnect", functions.disconnect) &&
-           Resolve(library, "SCardStatus", functions.status) &&
+           Resolve(library, kStatusName, functions.status) &&
            Resolve(library, "SCardTransmit", functions.transmit) &&
            Resolve(library, "SCardGetAttrib", functions.getAttrib) &&
            Resolve(library, "SCardEndTransaction", functions.endTransaction) &&

@@ -7,7 +7,11 @@
 
 namespace kestrova {
 
+#ifdef _WIN32
+inline constexpr const char* kSystemCardServiceLibrary = "winscard.dll";
+#else
 inline constexpr const char* kSystemCardServiceLibrary = "libpcsclite.so.1";
+#endif
 
 // Names the library the next binding loads: a name the system's loader
 // searches for, or a path. Null or empty restores the system's library. A

@@ -1,0 +1,75 @@
+#include "platform/win32/win32_dialog_window.h"
+
+#include "platform/win32/dialog_template_memory.h"
+#include "platform/win32/wide_text.h"
+
+namespace kestrova::platform {
+namespace {
+
+ScreenRect FromRect(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+}  // namespace
+
+void Win32DialogWindow::SetCaption(std::string_view text) {
+    SetWindowTextW(window_, WideText(text).c_str());
+}
+
+void Win32DialogWindow::SetItemText(int itemId, std::string_view text) {
+    SetDlgItemTextW(window_, itemId, WideText(text).c_str());
+}
+
+void Win32DialogWindow::ShowItem(int itemId, bool visible) {
+    ShowWindow(GetDlgItem(window_, itemId), visible ? SW_SHOW : SW_HIDE);
+}
+
+void Win32DialogWindow::EnableItem(int itemId, bool enabled) {
+    EnableWindow(GetDlgItem(window_, itemId), enabled ? TRUE : FALSE);
+}
+
+ScreenRect Win32DialogWindow::WindowRect() const {
+    RECT rect{};
+    GetWindowRect(window_, &rect);
+    return FromRect(rect);
+}
+
+ScreenRect Win32DialogWindow::ItemRect(int itemId) const {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(window_, itemId), &rect);
+    return FromRect(rect);
+}
+
+void Win32DialogWindow::MoveWindow(const ScreenRect& place) {
+    ::MoveWindow(window_, place.left, place.top, place.Width(), place.Height(), TRUE);
+}
+
+// The place is in screen coordinates; the item moves within the dialog.
+void Win32DialogWindow::MoveItem(int itemId, const ScreenRect& place) {
+    POINT corners[2] = {{place.left, place.top}, {place.right, place.bottom}};
+    MapWindowPoints(nullptr, window_, corners, 2);
+    ::MoveWindow(GetDlgItem(window_, itemId), corners[0].x, corners[0].y,
+                 corners[1].x - corners[0].x, corners[1].y - corners[0].y, TRUE);
+}
+
+void Win32DialogWindow::StartTimer(std::uint32_t timerId, std::uint32_t periodMilliseconds) {
+    SetTimer(window_, timerId, periodMilliseconds, nullptr);
+}
+
+void Win32DialogWindow::StopTimer(std::uint32_t timerId) {
+    KillTimer(window_, timerId);
+}
+
+void Win32DialogWindow::ShowMessageBox(std::string_view text, std::string_view caption) {
+    MessageBoxW(window_, WideText(text).c_str(), WideText(caption).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void Win32DialogWindow::ShowStatus(std::string_view text) {
+    SetDlgItemTextW(window_, kStatusLineId, WideText(text).c_str());
+}
+
+void Win32DialogWindow::End(std::int32_t code) {
+    EndDialog(window_, code);
+}
+
+}  // namespace kestrova::platform

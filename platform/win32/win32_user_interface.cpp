@@ -1,0 +1,68 @@
+#include "platform/win32/win32_user_interface.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/modal_dialog.h"
+#include "platform/win32/dialog_template_memory.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_dialog_window.h"
+
+namespace kestrova::platform {
+namespace {
+
+INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* window = reinterpret_cast<Win32DialogWindow*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        window->Attach(dialog);
+        window->Dialog().OnInitDialog(*window);
+        return TRUE;
+    }
+    auto* window = reinterpret_cast<Win32DialogWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (window == nullptr) {
+        return FALSE;
+    }
+    switch (message) {
+        case WM_TIMER:
+            window->Dialog().OnTimer(*window, static_cast<std::uint32_t>(wParam));
+            return TRUE;
+        case WM_COMMAND:
+            // Enter reaches the default button even while it is disabled;
+            // only an enabled OK counts as pressed.
+            if (LOWORD(wParam) == IDOK) {
+                if (IsWindowEnabled(GetDlgItem(dialog, IDOK))) {
+                    window->Dialog().OnOK(*window);
+                }
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                window->Dialog().OnCancel(*window);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+void Win32UserInterface::ShowMessageBox(std::string_view text, std::string_view caption,
+                                        MessageBoxIcon /*icon*/) {
+    MessageBoxW(GetActiveWindow(), WideText(text).c_str(), WideText(caption).c_str(),
+                MB_OK | MB_ICONWARNING);
+}
+
+std::int32_t Win32UserInterface::RunModal(ModalDialog& dialog) {
+    const std::vector<DWORD> memory = BuildDialogTemplateMemory(dialog.Template());
+    Win32DialogWindow window(dialog);
+    const INT_PTR result = DialogBoxIndirectParamW(
+        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(memory.data()),
+        GetActiveWindow(), &DialogProcedure, reinterpret_cast<LPARAM>(&window));
+    // A window the system could not create counts as cancelled.
+    return result == -1 || result == 0 ? kDialogCancel : static_cast<std::int32_t>(result);
+}
+
+}  // namespace kestrova::platform
