@@ -214,6 +214,7 @@ def main():
     parser.add_argument("--scripts", required=True, help="pages for cscript")
     parser.add_argument("--pages", required=True, help="pages the container runs at --page-url")
     parser.add_argument("--page-url", required=True, help="an allowed page's address")
+    parser.add_argument("--winscard", help="the simulated winscard.dll the pages need")
     parser.add_argument("--work-dir", required=True)
     options = parser.parse_args()
     if shutil.which("wine") is None:
@@ -249,7 +250,12 @@ def main():
             code, out = wine.run("cscript", "//nologo", rf"C:\kestrova\{script}")
             results.script_summary(f"cscript {script}", out)
 
-        for page in sorted(os.listdir(os.path.join(folder, "pages"))):
+        if options.winscard:
+            # Beside the programs, it is found before the system's own.
+            shutil.copy(options.winscard, os.path.join(folder, "winscard.dll"))
+        else:
+            print("# no simulated winscard.dll: the pages are not run")
+        for page in sorted(os.listdir(os.path.join(folder, "pages"))) if options.winscard else []:
             code, out = wine.run(r"C:\kestrova\kestrova_container.exe", "page", options.page_url,
                                  rf"C:\kestrova\pages\{page}")
             results.script_summary(f"page {page} at {options.page_url}", out)
