@@ -234,6 +234,11 @@ def main():
         for name in os.listdir(options.scripts):
             shutil.copy(os.path.join(options.scripts, name), folder)
         shutil.copytree(options.pages, os.path.join(folder, "pages"))
+        if options.winscard:
+            # Beside the programs, it is found before the system's own.
+            shutil.copy(options.winscard, os.path.join(folder, "winscard.dll"))
+        else:
+            print("# no simulated winscard.dll: the pages are not run")
         with open(os.path.join(folder, "methods.js"), "w", newline="") as script:
             script.write(method_script(options.idl))
 
@@ -242,7 +247,8 @@ def main():
             results.check(code == 0, f"regsvr32 ({attempt})", out)
             check_registered(wine, results, attempt)
 
-        code, out = wine.run(r"C:\kestrova\kestrova_container.exe", "checks")
+        code, out = wine.run(r"C:\kestrova\kestrova_container.exe", "checks",
+                             *(["simulated"] if options.winscard else []))
         print(out.rstrip())
         results.check(code == 0 and out.rstrip().endswith(" 0 failed"), "container program")
 
@@ -250,11 +256,6 @@ def main():
             code, out = wine.run("cscript", "//nologo", rf"C:\kestrova\{script}")
             results.script_summary(f"cscript {script}", out)
 
-        if options.winscard:
-            # Beside the programs, it is found before the system's own.
-            shutil.copy(options.winscard, os.path.join(folder, "winscard.dll"))
-        else:
-            print("# no simulated winscard.dll: the pages are not run")
         for page in sorted(os.listdir(os.path.join(folder, "pages"))) if options.winscard else []:
             code, out = wine.run(r"C:\kestrova\kestrova_container.exe", "page", options.page_url,
                                  rf"C:\kestrova\pages\{page}")

@@ -28,7 +28,8 @@ VARIANT Long(LONG value);
 VARIANT Text(const wchar_t* value);  // the caller frees it with VariantClear
 
 void CheckSafety();
-void CheckHostingPages();
+// simulatedService: the simulated winscard.dll is beside the program.
+void CheckHostingPages(bool simulatedService);
 void CheckDispatch();
 void CheckDrawing();
 void CheckInPlaceActivation();

@@ -1,6 +1,8 @@
 // A small container that uses KESTROVA.OCX as a browser does. Run under
 // Wine with the module registered:
-//   kestrova_container checks        every check below, then "N passed, N failed"
+//   kestrova_container checks [simulated]
+//                                    every check below, then "N passed, N failed";
+//                                    simulated: winscard.dll is the simulated one
 //   kestrova_container selfreg PATH  DllRegisterServer's and then
 //                                    DllUnregisterServer's HRESULTs, in hex
 //   kestrova_container page URL FILE the JScript FILE as the page at URL
@@ -47,10 +49,11 @@ int main(int argc, char** argv) {
     } else if (argc == 4 && std::strcmp(argv[1], "page") == 0) {
         auto wide = [](const char* text) { return std::wstring(text, text + std::strlen(text)); };
         status = kestrova::container::RunPageScript(wide(argv[2]), wide(argv[3])) ? 0 : 1;
-    } else if (argc == 2 && std::strcmp(argv[1], "checks") == 0) {
+    } else if ((argc == 2 || (argc == 3 && std::strcmp(argv[2], "simulated") == 0)) &&
+               std::strcmp(argv[1], "checks") == 0) {
         using namespace kestrova::container;
         CheckSafety();
-        CheckHostingPages();
+        CheckHostingPages(argc == 3);
         CheckDispatch();
         CheckDrawing();
         CheckInPlaceActivation();
@@ -60,7 +63,8 @@ int main(int argc, char** argv) {
         std::printf("%d passed, %d failed\n", PassedChecks(), FailedChecks());
         status = FailedChecks() == 0 ? 0 : 1;
     } else {
-        std::printf("usage: kestrova_container checks | selfreg PATH | page URL FILE\n");
+        std::printf(
+            "usage: kestrova_container checks [simulated] | selfreg PATH | page URL FILE\n");
     }
     OleUninitialize();
     return status;
