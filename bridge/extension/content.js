@@ -32,13 +32,18 @@
   window.addEventListener("message", (event) => {
     const data = event.data;
     if (event.source !== window || data === null || typeof data !== "object" ||
-        data.channel !== CHANNEL || data.toPage || data.type !== "call") {
+        data.channel !== CHANNEL || data.toPage) {
+      return;
+    }
+    if (data.type !== "call" && data.type !== "connect") {
       return;
     }
     if (port === null) {
       openPort();
     }
-    port.postMessage({ id: data.id, method: data.method, args: data.args });
+    if (data.type === "call") {
+      port.postMessage({ id: data.id, method: data.method, args: data.args });
+    }
   });
 
   const script = document.createElement("script");
