@@ -14,6 +14,9 @@ packages=(
   # The windowed user interface, its Ming face for Chinese texts, and the
   # tests that drive the real window on a virtual display.
   qt6-base-dev fonts-arphic-uming xvfb xdotool
+  # The browser tests: the sample bank page in headless Chromium and Firefox
+  # ESR, driven over their debugging protocols, served over https.
+  chromium firefox-esr python3-websocket openssl
 )
 
 missing=()

@@ -1,0 +1,354 @@
+#!/usr/bin/env python3
+"""The sample bank page in the browsers, through the extension and the host.
+
+Each case starts its own web server (https and http on one port, with a
+certificate made for the run), its own browser with the unpacked extension
+and a host manifest naming a wrapper of kestrova-host (the wrapper records
+each start and passes the case's host options), and stops them by process id.
+
+  chromium_simulated  the page's whole session on the simulated readers, the
+                      transfer cancelled in the window; the results equal
+                      kestrova run's for the same calls; the host exits when
+                      the page is closed
+  chromium_refusals   another host, http, the right host on another port: no
+                      window.kestrova and no host started; without the host
+                      installed the page says so
+  chromium_daemon     on pcscd with the virtual card behind vpcd: a transfer
+                      confirmed with the card taken out and put back while the
+                      window waits, a cancelled one, and a page closed while
+                      the window waits (the host exits, the card is free)
+  firefox_daemon      the confirmed transfer's session in Firefox ESR
+
+The daemon cases run in the private namespaces of tests/e2e/e2e_driver.py
+(root); Firefox's server listens on 443 there. Exit status: 0 passed,
+1 failed, 77 skipped (no browser, no python3-websocket, no root).
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "e2e"))
+sys.dont_write_bytecode = True  # leave no cache in the source folders
+
+import e2e_driver  # noqa: E402
+from e2e_driver import CardMoves, Failure, SKIP  # noqa: E402
+
+try:
+    import websocket  # noqa: F401  (python3-websocket drives both browsers)
+except ImportError:
+    websocket = None
+
+if websocket is not None:
+    import bank_page_session as session  # noqa: E402
+    from chromium_browser import BrowserError, Chromium, find_chromium  # noqa: E402
+    from firefox_browser import Firefox, find_firefox  # noqa: E402
+    from https_server import WebServer  # noqa: E402
+
+SITE = "card.kestrova.example.com"
+OTHER_SITE = "other.kestrova.example.com"
+WAIT = 15.0
+SCARD_SHARE_EXCLUSIVE = 1
+# Card moves while the window waits, as in the end-to-end transfer case.
+REMOVE_AFTER = 1.5
+INSERT_AFTER = 3.0
+
+
+class HostWrapper:
+    """The program the host manifest names: records its process id, then
+    runs kestrova-host with the case's options and the browser's arguments."""
+
+    def __init__(self, args):
+        self.host = args.host
+        self.path = os.path.join(args.work_dir, "kestrova-host-wrapper")
+        self.starts = os.path.join(args.work_dir, "host-starts")
+        self.log = os.path.join(args.work_dir, "host-stderr")
+        for path in (self.starts, self.log):
+            open(path, "w").close()
+
+    def use(self, *options):
+        """Options for the hosts started from now on."""
+        quoted = " ".join(f"'{option}'" for option in options)
+        with open(self.path + ".new", "w") as script:
+            script.write(f"#!/bin/sh\necho $$ >> '{self.starts}'\n"
+                         f"exec '{self.host}' {quoted} \"$@\" 2>> '{self.log}'\n")
+        os.chmod(self.path + ".new", 0o755)
+        os.replace(self.path + ".new", self.path)
+
+    def started(self):
+        with open(self.starts) as starts:
+            return [int(line) for line in starts if line.strip()]
+
+    def stderr(self):
+        with open(self.log, encoding="utf-8", errors="replace") as log:
+            return log.read()
+
+    def chromium_manifest(self, args):
+        return {"name": args.host_name, "description": "Kestrova", "path": self.path,
+                "type": "stdio", "allowed_origins": [f"chrome-extension://{args.chromium_id}/"]}
+
+    def firefox_manifest(self, args):
+        return {"name": args.host_name, "description": "Kestrova", "path": self.path,
+                "type": "stdio", "allowed_extensions": [args.gecko_id]}
+
+
+def wait_for_exit(pid, what):
+    """Until the process has ended (gone, or a zombie left to its parent)."""
+    deadline = time.monotonic() + WAIT
+    while time.monotonic() < deadline:
+        try:
+            with open(f"/proc/{pid}/stat") as stat:
+                if stat.read().rsplit(")", 1)[1].split()[0] == "Z":
+                    return
+        except FileNotFoundError:
+            return
+        time.sleep(0.05)
+    raise Failure(f"{what}: the host (process {pid}) did not exit")
+
+
+def wait_for_window(wrapper, count):
+    """Until the host's text window has been shown `count` times."""
+    deadline = time.monotonic() + WAIT
+    while wrapper.stderr().count("OK disabled") < count:
+        if time.monotonic() > deadline:
+            raise Failure("the confirmation window did not open; the host wrote:\n"
+                          + wrapper.stderr())
+        time.sleep(0.05)
+
+
+def wait_until_card_free(daemon):
+    """Until pcscd lets another program have the card to itself."""
+    pcsc = daemon.pcsc
+    card, protocol = e2e_driver.ctypes.c_long(0), e2e_driver.ctypes.c_ulong(0)
+    deadline = time.monotonic() + WAIT
+    while True:
+        result = pcsc.lib.SCardConnect(pcsc.context, session.READER.encode(), SCARD_SHARE_EXCLUSIVE,
+                                       e2e_driver.SCARD_PROTOCOL_T0 | e2e_driver.SCARD_PROTOCOL_T1,
+                                       e2e_driver.ctypes.byref(card),
+                                       e2e_driver.ctypes.byref(protocol))
+        if result == 0:
+            pcsc.disconnect(card)
+            return
+        if time.monotonic() > deadline:
+            raise Failure(f"the card is still held (0x{result & 0xFFFFFFFF:08X})")
+        time.sleep(0.1)
+
+
+def chromium(args, wrapper, port, manifest=True):
+    resolve = {SITE: f"127.0.0.1:{port}", OTHER_SITE: f"127.0.0.1:{port}"}
+    return Chromium(args.work_dir, args.extension,
+                    wrapper.chromium_manifest(args) if manifest else None, resolve)
+
+
+def compare(args, log, confirm, moves=False):
+    directives = {}
+    if moves:
+        write = session.index_of(log, "WriteRecordWithSNUMTACProc")
+        directives[write] = [
+            f":card remove-after {int(REMOVE_AFTER * 1000)} {session.READER}",
+            f":card insert-after {int(INSERT_AFTER * 1000)} {session.READER}"]
+    return session.compare_with_kestrova_run(args.kestrova, args.profile, log, directives,
+                                             ["--ui", "console", "--confirm", confirm])
+
+
+def close_and_expect_exit(page, wrapper, what):
+    pid = wrapper.started()[-1]
+    page.close()
+    wait_for_exit(pid, what)
+
+
+# ---------------------------------------------------------------- cases
+
+def chromium_simulated(args):
+    wrapper = HostWrapper(args)
+    wrapper.use(f"--simulate={args.profile}", "--ui=console", "--confirm=cancel")
+    with WebServer(args.page_dir, args.work_dir, [SITE]) as server, \
+            chromium(args, wrapper, server.port) as browser:
+        page = browser.open(f"https://{SITE}/")
+        session.open_card(page)
+        session.start_transfer(page)
+        session.expect_transfer_done(page, confirmed=False)
+        log = session.call_log(page)
+        close_and_expect_exit(page, wrapper, "page closed")
+    if len(wrapper.started()) != 1:
+        raise Failure(f"one page started {len(wrapper.started())} hosts")
+    calls = compare(args, log, "cancel")
+    return f"{calls} calls gave kestrova run's results; the host exited with the page"
+
+
+def chromium_refusals(args):
+    wrapper = HostWrapper(args)
+    wrapper.use(f"--simulate={args.profile}")
+    refused = [f"https://{OTHER_SITE}/", f"http://{SITE}/", f"https://{SITE}:8443/"]
+    with WebServer(args.page_dir, args.work_dir, [SITE, OTHER_SITE]) as server:
+        with chromium(args, wrapper, server.port) as browser:
+            for url in refused:
+                page = browser.open(url)
+                if page.evaluate("typeof window.kestrova") != "undefined":
+                    raise Failure(f"{url} has window.kestrova")
+                if url.endswith(":8443/"):
+                    call_from_content_script_world(page)
+                page.close()
+            # The same browser does reach the host from the allowed origin.
+            page = browser.open(f"https://{SITE}/")
+            status = session.wait_until_ready(page)
+            if not status.endswith(" is ready."):
+                raise Failure(f"the allowed page says {status!r}")
+            page.close()
+        if len(wrapper.started()) != 1:
+            raise Failure(f"{len(wrapper.started())} hosts started, not only the allowed "
+                          "page's one")
+        with chromium(args, wrapper, server.port, manifest=False) as browser:
+            page = browser.open(f"https://{SITE}/")
+            status = session.wait_until_ready(page)
+            if "Kestrova itself is not installed" not in status:
+                raise Failure(f"without the host the page says {status!r}")
+            code = page.evaluate("kestrova.ListReaders().then(() => 'resolved', (e) => e.code)")
+            if code != "NotInstalled":
+                raise Failure(f"a call without the host gave {code!r}")
+    return f"{len(refused)} other origins saw no window.kestrova and started no host"
+
+
+def call_from_content_script_world(page):
+    """The content script runs on the right host's other port too (match
+    patterns ignore ports) and declines; a port opened from its world anyway
+    must be closed by the background without starting a host."""
+    world = page.extension_world("Kestrova")
+    outcome = page.evaluate("""new Promise((resolve) => {
+        const port = chrome.runtime.connect({ name: "kestrova-page" });
+        port.onMessage.addListener((message) => resolve("answered " + JSON.stringify(message)));
+        port.onDisconnect.addListener(() => resolve("disconnected"));
+        port.postMessage({ id: 1, method: "ListReaders", args: [] });
+    })""", context=world)
+    if outcome != "disconnected":
+        raise Failure(f"a port from the page on another port was {outcome}")
+
+
+def transfer_with_card_moves(args, daemon, page):
+    moves = CardMoves(daemon)
+    session.start_transfer(page)
+    moves.schedule(REMOVE_AFTER, "remove", session.READER)
+    moves.schedule(INSERT_AFTER, "insert", session.READER)
+    try:
+        session.expect_transfer_done(page, confirmed=True)
+    finally:
+        moves.finish()
+
+
+def chromium_daemon(args, daemon):
+    wrapper = HostWrapper(args)
+    with WebServer(args.page_dir, args.work_dir, [SITE]) as server, \
+            chromium(args, wrapper, server.port) as browser:
+        wrapper.use("--ui=console", "--confirm=ok")
+        page = browser.open(f"https://{SITE}/")
+        session.open_card(page)
+        transfer_with_card_moves(args, daemon, page)
+        confirmed = session.call_log(page)
+        close_and_expect_exit(page, wrapper, "confirmed transfer")
+
+        wrapper.use("--ui=console", "--confirm=cancel")
+        page = browser.open(f"https://{SITE}/")
+        session.open_card(page)
+        session.start_transfer(page)
+        session.expect_transfer_done(page, confirmed=False)
+        cancelled = session.call_log(page)
+        close_and_expect_exit(page, wrapper, "cancelled transfer")
+
+        # Nobody answers this window: the page goes away while it waits.
+        wrapper.use("--ui=console", "--confirm=ok")
+        page = browser.open(f"https://{SITE}/")
+        session.open_card(page)
+        session.start_transfer(page)
+        wait_for_window(wrapper, 3)
+        close_and_expect_exit(page, wrapper, "page closed during the window")
+        wait_until_card_free(daemon)
+        page = browser.open(f"https://{SITE}/")
+        session.open_card(page)
+        page.close()
+    calls = compare(args, confirmed, "ok", moves=True)
+    calls += compare(args, cancelled, "cancel")
+    return (f"{calls} calls gave kestrova run's results; the host of a page closed during "
+            "the window exited")
+
+
+def firefox_daemon(args, daemon):
+    wrapper = HostWrapper(args)
+    wrapper.use("--ui=console", "--confirm=ok")
+    with WebServer(args.page_dir, args.work_dir, [SITE], port=443), \
+            Firefox(args.work_dir, args.extension, wrapper.firefox_manifest(args),
+                    [SITE]) as browser:
+        page = browser.open(f"https://{SITE}/")
+        session.open_card(page)
+        transfer_with_card_moves(args, daemon, page)
+        log = session.call_log(page)
+        close_and_expect_exit(page, wrapper, "page closed")
+    calls = compare(args, log, "ok", moves=True)
+    return f"{calls} calls in Firefox gave kestrova run's results"
+
+
+CASES = {"chromium_simulated": (chromium_simulated, False),
+         "chromium_refusals": (chromium_refusals, False),
+         "chromium_daemon": (chromium_daemon, True),
+         "firefox_daemon": (firefox_daemon, True)}
+
+
+def unavailable(args):
+    if websocket is None:
+        return "python3-websocket is missing (apt-get install python3-websocket)"
+    if shutil.which("openssl") is None:
+        return "openssl is missing"
+    find = find_firefox if args.case.startswith("firefox") else find_chromium
+    if find() is None:
+        return "the browser is not installed (scripts/install-deps.sh)"
+    return None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--case", required=True, choices=CASES)
+    for option in ("host", "kestrova", "vicc", "extension", "page-dir", "profile",
+                   "work-dir", "host-name", "chromium-id", "gecko-id"):
+        parser.add_argument(f"--{option}", required=True)
+    parser.add_argument("--time-limit", type=int, default=150)
+    args = parser.parse_args()
+    # The browser starts the host in a folder of its own choosing.
+    for option in ("host", "kestrova", "vicc", "extension", "page_dir", "profile", "work_dir"):
+        setattr(args, option, os.path.abspath(getattr(args, option)))
+    args.work_dir = os.path.join(args.work_dir, args.case)
+    os.makedirs(args.work_dir, exist_ok=True)
+    run, on_daemon = CASES[args.case]
+    reason = unavailable(args)
+    if reason is not None:
+        print(f"browser {args.case}: skipped: {reason}")
+        return SKIP
+
+    def out_of_time(*_):
+        raise Failure(f"the case took longer than {args.time_limit} s")
+
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.signal(signal.SIGTERM, out_of_time)
+    signal.alarm(args.time_limit)
+    if on_daemon:
+        return e2e_driver.daemon_check_main(args, lambda *both: as_failure(run, *both))
+    try:
+        print(f"browser {args.case}: {as_failure(run, args)}")
+        return 0
+    except Failure as failure:
+        print(f"browser {args.case}: FAILED {failure}", file=sys.stderr)
+        return 1
+
+
+def as_failure(run, *arguments):
+    """The browser's and the session's failures, as the driver reports them."""
+    try:
+        return run(*arguments)
+    except (BrowserError, session.SessionFailure) as failure:
+        raise Failure(str(failure)) from failure
+
+
+if __name__ == "__main__":
+    sys.exit(main())
