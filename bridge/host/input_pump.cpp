@@ -1,0 +1,42 @@
+#include "bridge/host/input_pump.h"
+
+#include <thread>
+#include <utility>
+
+namespace kestrova::bridge {
+
+InputPump::InputPump(int fd)
+    : queue_(std::make_shared<Queue>()), endSeen_(std::make_shared<std::atomic<bool>>(false)) {
+    std::thread([fd, queue = queue_, endSeen = endSeen_] {
+        for (;;) {
+            InputItem item;
+            item.status = ReadFrame(fd, item.body);
+            const bool last = item.status != FrameStatus::kFrame;
+            if (last) {
+                endSeen->store(true);
+            }
+            {
+                const std::lock_guard lock(queue->mutex);
+                queue->items.push_back(std::move(item));
+            }
+            queue->ready.notify_one();
+            if (last) {
+                return;
+            }
+        }
+    }).detach();
+}
+
+InputItem InputPump::Next() {
+    std::unique_lock lock(queue_->mutex);
+    queue_->ready.wait(lock, [this] { return !queue_->items.empty(); });
+    InputItem item = std::move(queue_->items.front());
+    if (item.status == FrameStatus::kFrame) {
+        queue_->items.pop_front();
+    } else {
+        queue_->items.front().body.clear();
+    }
+    return item;
+}
+
+}  // namespace kestrova::bridge
