@@ -11,6 +11,9 @@ const extensionApi = globalThis.browser ?? globalThis.chrome;
 const PAGE_PORT_NAME = "kestrova-page";
 const MAX_METHOD_NAME = 64;
 const MAX_ARGUMENTS = 16;
+// The host refuses a message over 1 MiB by ending the connection: a call that
+// large is refused here instead, and the page's other calls go on.
+const MAX_REQUEST_BYTES = 1024 * 1024 - 1024;
 
 // Content-script match patterns ignore the port, so the origin is checked
 // again here, exactly. Chromium names the sender's origin; Firefox only its URL.
@@ -76,6 +79,10 @@ function connectPage(pagePort) {
     }
     if (!isRequest(message)) {
       pagePort.postMessage({ type: "refused", id: message?.id, reason: "malformed call" });
+      return;
+    }
+    if (new TextEncoder().encode(JSON.stringify(message)).length > MAX_REQUEST_BYTES) {
+      pagePort.postMessage({ type: "refused", id: message.id, reason: "the call is too large" });
       return;
     }
     hostPort.postMessage({ id: message.id, method: message.method, args: message.args });

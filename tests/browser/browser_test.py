@@ -163,6 +163,24 @@ def close_and_expect_exit(page, wrapper, what):
 
 # ---------------------------------------------------------------- cases
 
+# Calls a page makes wrongly, each answered on its own, the connection kept.
+PAGE_API_MISTAKES = [
+    ("kestrova.call('NoSuchMethod')", {"error": -2147352570}),  # unknown name
+    ("kestrova.GetReaderName()", {"error": -2147352562}),  # bad parameter count
+    ("kestrova.GetReaderName([0])", {"error": "Refused"}),  # not a value a page passes
+    ("kestrova.GetReaderName('x'.repeat(1 << 20))", {"error": "Refused"}),  # over 1 MiB
+    ("kestrova.GetReaderName(0)", {"result": session.READER}),
+]
+
+
+def check_page_api_mistakes(page):
+    for expression, wanted in PAGE_API_MISTAKES:
+        outcome = page.evaluate(f"{expression}.then((result) => ({{ result }}), "
+                                "(error) => ({ error: error.code }))")
+        if outcome != wanted:
+            raise Failure(f"{expression} gave {outcome}, not {wanted}")
+
+
 def chromium_simulated(args):
     wrapper = HostWrapper(args)
     wrapper.use(f"--simulate={args.profile}", "--ui=console", "--confirm=cancel")
@@ -173,6 +191,7 @@ def chromium_simulated(args):
         session.start_transfer(page)
         session.expect_transfer_done(page, confirmed=False)
         log = session.call_log(page)
+        check_page_api_mistakes(page)
         close_and_expect_exit(page, wrapper, "page closed")
     if len(wrapper.started()) != 1:
         raise Failure(f"one page started {len(wrapper.started())} hosts")
