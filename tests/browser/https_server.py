@@ -2,11 +2,13 @@
 certificate made by openssl for the run) and plain http, serving one folder.
 Started and stopped by the test, in a thread of the test's own process."""
 
+import argparse
 import http.server
 import os
 import socket
 import ssl
 import subprocess
+import tempfile
 import threading
 
 TLS_HANDSHAKE = 0x16
@@ -73,3 +75,23 @@ class WebServer:
         self.server.server_close()
         self.thread.join(timeout=10)
         return False
+
+
+def main():
+    """Serves a folder, e.g. the sample bank page, until interrupted."""
+    parser = argparse.ArgumentParser(description="Serve a folder over https and http")
+    parser.add_argument("folder")
+    parser.add_argument("--port", type=int, default=8443)
+    parser.add_argument("--host-name", default="card.kestrova.example.com")
+    args = parser.parse_args()
+    with tempfile.TemporaryDirectory() as work, \
+            WebServer(os.path.abspath(args.folder), work, [args.host_name], args.port) as server:
+        print(f"serving {args.folder} on https://127.0.0.1:{server.port}/ (Ctrl-C ends)")
+        try:
+            server.thread.join()
+        except KeyboardInterrupt:
+            pass
+
+
+if __name__ == "__main__":
+    main()
