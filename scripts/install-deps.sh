@@ -8,6 +8,8 @@ packages=(
   clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   libpcsclite-dev
+  # The page API's TypeScript declaration is checked with tsc.
+  node-typescript
   # The virtual card's profiles, and the end-to-end tests on the real PC/SC
   # daemon with the card behind the vpcd reader driver (driven by Python).
   nlohmann-json3-dev pcscd vsmartcard-vpcd python3
