@@ -27,6 +27,9 @@ std::string_view Field(std::string_view frame, std::string_view key, bool quoted
         return {};
     }
     at += needle.size();
+    while (at < frame.size() && frame[at] == ' ') {
+        ++at;
+    }
     if (quoted) {
         if (at >= frame.size() || frame[at] != '"') {
             return {};
