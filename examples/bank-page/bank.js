@@ -194,7 +194,10 @@ async function start() {
 
   const status = $("status");
   if (!await extensionPresent()) {
-    status.textContent = "Install the Kestrova browser extension to use your chip card here.";
+    // Firefox before 127 runs an extension on a site only once the person
+    // allows it there (extensions menu).
+    status.textContent = "Install the Kestrova browser extension, or allow it on this site " +
+      "in the browser's extensions menu, to use your chip card here.";
     status.className = "error";
     return;
   }
