@@ -109,7 +109,15 @@ def call_line(entry, pins=None):
     """The page's call in the kestrova command's syntax, the PINs put back."""
     args = [next(pins) if pins is not None and value == PIN_SHOWN_AS else value
             for value in entry["args"]]
-    return f"{entry['method']}({', '.join(json.dumps(value, ensure_ascii=False) for value in args)})"
+    return f"{entry['method']}({', '.join(call_syntax(value) for value in args)})"
+
+
+def call_syntax(value):
+    """A result as the kestrova command prints it (the page's values are
+    numbers, null and printable text)."""
+    if value is None:
+        return "null"
+    return json.dumps(value, ensure_ascii=False)
 
 
 def compare_with_kestrova_run(kestrova, profile, log, directives_before, options):

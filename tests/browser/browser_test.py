@@ -8,15 +8,16 @@ each start and passes the case's host options), and stops them by process id.
 
   chromium_simulated  the page's whole session on the simulated readers, the
                       transfer cancelled in the window; the results equal
-                      kestrova run's for the same calls; the host exits when
-                      the page is closed
+                      kestrova run's for the same calls; wrong calls get
+                      their errors; the host exits when the page is closed
   chromium_refusals   another host, http, the right host on another port: no
                       window.kestrova and no host started; without the host
                       installed the page says so
   chromium_daemon     on pcscd with the virtual card behind vpcd: a transfer
                       confirmed with the card taken out and put back while the
                       window waits, a cancelled one, and a page closed while
-                      the window waits (the host exits, the card is free)
+                      the window waits (the host exits, the card is free);
+                      the results equal kestrova run's on the same daemon
   firefox_daemon      the confirmed transfer's session in Firefox ESR
 
 The daemon cases run in the private namespaces of tests/e2e/e2e_driver.py
@@ -144,15 +145,43 @@ def chromium(args, wrapper, port, manifest=True):
                     wrapper.chromium_manifest(args) if manifest else None, resolve)
 
 
-def compare(args, log, confirm, moves=False):
-    directives = {}
-    if moves:
-        write = session.index_of(log, "WriteRecordWithSNUMTACProc")
-        directives[write] = [
-            f":card remove-after {int(REMOVE_AFTER * 1000)} {session.READER}",
-            f":card insert-after {int(INSERT_AFTER * 1000)} {session.READER}"]
-    return session.compare_with_kestrova_run(args.kestrova, args.profile, log, directives,
+def compare(args, log, confirm):
+    """The page's calls once more through `kestrova run` on the simulated
+    service: every result must be the page's."""
+    return session.compare_with_kestrova_run(args.kestrova, args.profile, log, {},
                                              ["--ui", "console", "--confirm", confirm])
+
+
+def compare_on_daemon(args, daemon, log, confirm, moves=False):
+    """The page's calls once more through `kestrova run` on the same pcscd,
+    on fresh cards (a new kestrova-vicc each), with the card moved as it was
+    while the page's window waited: every result must be the page's."""
+    for reader in list(daemon.viccs):
+        daemon.viccs[reader].stop(daemon.log)
+        daemon.pcsc.wait_for_card(reader, present=False)
+        daemon.viccs[reader] = e2e_driver.Vicc(args, reader, daemon.log)
+        daemon.pcsc.wait_for_card(reader, present=True)
+    case = e2e_driver.Case()
+    case.options = ["--ui", "console", "--confirm", confirm]
+    case.stderr = []  # the text window writes there; nothing is required
+    pins = iter(session.typed_pins(log))
+    write = session.index_of(log, "WriteRecordWithSNUMTACProc") if moves else None
+    for index, entry in enumerate(log):
+        if "result" not in entry:
+            raise Failure(f"the page's call {entry['method']} failed: {entry['error']}")
+        if index == write:
+            case.steps += [e2e_driver.Step(index, ":card", directive=(word, session.READER, delay))
+                           for word, delay in (("remove", REMOVE_AFTER),
+                                               ("insert", INSERT_AFTER))]
+        result = session.call_syntax(entry["result"])
+        case.steps.append(
+            e2e_driver.Step(index + 1, session.call_line(entry, pins), result, result))
+    path = os.path.join(args.work_dir, "page-calls.kscript")
+    with open(path, "w", encoding="utf-8") as script:
+        script.writelines(step.text + "\n" for step in case.steps if step.directive is None)
+    printed, _ = e2e_driver.run_on_daemon(args, daemon, case, path)
+    e2e_driver.check_output("daemon", case.steps, printed)
+    return len(log)
 
 
 def close_and_expect_exit(page, wrapper, what):
@@ -288,8 +317,8 @@ def chromium_daemon(args, daemon):
         page = browser.open(f"https://{SITE}/")
         session.open_card(page)
         page.close()
-    calls = compare(args, confirmed, "ok", moves=True)
-    calls += compare(args, cancelled, "cancel")
+    calls = compare_on_daemon(args, daemon, confirmed, "ok", moves=True)
+    calls += compare_on_daemon(args, daemon, cancelled, "cancel")
     return (f"{calls} calls gave kestrova run's results; the host of a page closed during "
             "the window exited")
 
@@ -305,7 +334,7 @@ def firefox_daemon(args, daemon):
         transfer_with_card_moves(args, daemon, page)
         log = session.call_log(page)
         close_and_expect_exit(page, wrapper, "page closed")
-    calls = compare(args, log, "ok", moves=True)
+    calls = compare_on_daemon(args, daemon, log, "ok", moves=True)
     return f"{calls} calls in Firefox gave kestrova run's results"
 
 
