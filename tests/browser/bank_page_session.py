@@ -120,16 +120,14 @@ def call_syntax(value):
     return json.dumps(value, ensure_ascii=False)
 
 
-def compare_with_kestrova_run(kestrova, profile, log, directives_before, options):
+def compare_with_kestrova_run(kestrova, profile, log, options):
     """Runs the page's calls through `kestrova run --json` on the simulated
-    service holding `profile`; `directives_before` maps a call's index to the
-    directive lines that go before it. Every result must be the page's."""
+    service holding `profile`. Every result must be the page's."""
     lines = [f":page {PAGE_URL}"]
     pins = iter(typed_pins(log))
-    for index, entry in enumerate(log):
+    for entry in log:
         if "result" not in entry:
             raise SessionFailure(f"the page's call {call_line(entry)} failed: {entry['error']}")
-        lines += directives_before.get(index, [])
         lines.append(call_line(entry, pins))
     run = subprocess.run([kestrova, "run", "--json", f"--simulate={profile}"] + options + ["-"],
                          input="\n".join(lines) + "\n", capture_output=True, text=True,

@@ -148,7 +148,7 @@ def chromium(args, wrapper, port, manifest=True):
 def compare(args, log, confirm):
     """The page's calls once more through `kestrova run` on the simulated
     service: every result must be the page's."""
-    return session.compare_with_kestrova_run(args.kestrova, args.profile, log, {},
+    return session.compare_with_kestrova_run(args.kestrova, args.profile, log,
                                              ["--ui", "console", "--confirm", confirm])
 
 
