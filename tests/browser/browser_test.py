@@ -16,7 +16,8 @@ each start and passes the case's host options), and stops them by process id.
   chromium_daemon     on pcscd with the virtual card behind vpcd: a transfer
                       confirmed with the card taken out and put back while the
                       window waits, a cancelled one, and a page closed while
-                      the window waits (the host exits, the card is free);
+                      the window waits (the host exits, the card is free, and
+                      a new page tells a person when the card is missing);
                       the results equal kestrova run's on the same daemon
   firefox_daemon      the confirmed transfer's session in Firefox ESR
 
@@ -287,6 +288,19 @@ def transfer_with_card_moves(args, daemon, page):
         moves.finish()
 
 
+def use_card_taken_out_and_back(page, daemon):
+    """What a person sees using a reader without the card, then with it."""
+    session.wait_until_ready(page)
+    session.step(page, "list-readers")
+    session.fill(page, "reader", session.READER)
+    daemon.card("remove", session.READER)
+    session.expect("without the card", session.step(page, "connect"),
+                   "There is no card in the reader. Insert your card. (code 0x8010000C)")
+    daemon.card("insert", session.READER)
+    session.expect("with the card back", session.step(page, "connect"),
+                   f"Your card in {session.READER} is ready.")
+
+
 def chromium_daemon(args, daemon):
     wrapper = HostWrapper(args)
     with WebServer(args.page_dir, args.work_dir, [SITE]) as server, \
@@ -315,7 +329,7 @@ def chromium_daemon(args, daemon):
         close_and_expect_exit(page, wrapper, "page closed during the window")
         wait_until_card_free(daemon)
         page = browser.open(f"https://{SITE}/")
-        session.open_card(page)
+        use_card_taken_out_and_back(page, daemon)
         page.close()
     calls = compare_on_daemon(args, daemon, confirmed, "ok", moves=True)
     calls += compare_on_daemon(args, daemon, cancelled, "cancel")
