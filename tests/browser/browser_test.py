@@ -38,7 +38,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), "e2e"))
 sys.dont_write_bytecode = True  # leave no cache in the source folders
 
 import e2e_driver  # noqa: E402
-from e2e_driver import CardMoves, Failure, SKIP  # noqa: E402
+from e2e_driver import Failure, SKIP  # noqa: E402
 
 try:
     import websocket  # noqa: F401  (python3-websocket drives both browsers)
@@ -55,7 +55,11 @@ SITE = "card.kestrova.example.com"
 OTHER_SITE = "other.kestrova.example.com"
 WAIT = 15.0
 SCARD_SHARE_EXCLUSIVE = 1
-# Card moves while the window waits, as in the end-to-end transfer case.
+# What the host's text window writes when it opens.
+WINDOW_SHOWN = "OK disabled"
+# Long enough for the window's polling to see the card out of the reader.
+WINDOW_NOTICES = 0.6
+# The same card moves in `kestrova run`, timed from the transfer's call.
 REMOVE_AFTER = 1.5
 INSERT_AFTER = 3.0
 
@@ -115,7 +119,7 @@ def wait_for_exit(pid, what):
 def wait_for_window(wrapper, count):
     """Until the host's text window has been shown `count` times."""
     deadline = time.monotonic() + WAIT
-    while wrapper.stderr().count("OK disabled") < count:
+    while wrapper.stderr().count(WINDOW_SHOWN) < count:
         if time.monotonic() > deadline:
             raise Failure("the confirmation window did not open; the host wrote:\n"
                           + wrapper.stderr())
@@ -277,15 +281,15 @@ def call_from_content_script_world(page):
         raise Failure(f"a port from the page on another port was {outcome}")
 
 
-def transfer_with_card_moves(args, daemon, page):
-    moves = CardMoves(daemon)
+def transfer_with_card_moves(daemon, page, wrapper):
+    """Once the window is open, the card goes out and comes back in."""
+    windows = wrapper.stderr().count(WINDOW_SHOWN)
     session.start_transfer(page)
-    moves.schedule(REMOVE_AFTER, "remove", session.READER)
-    moves.schedule(INSERT_AFTER, "insert", session.READER)
-    try:
-        session.expect_transfer_done(page, confirmed=True)
-    finally:
-        moves.finish()
+    wait_for_window(wrapper, windows + 1)
+    daemon.card("remove", session.READER)
+    time.sleep(WINDOW_NOTICES)
+    daemon.card("insert", session.READER)
+    session.expect_transfer_done(page, confirmed=True)
 
 
 def use_card_taken_out_and_back(page, daemon):
@@ -308,7 +312,7 @@ def chromium_daemon(args, daemon):
         wrapper.use("--ui=console", "--confirm=ok")
         page = browser.open(f"https://{SITE}/")
         session.open_card(page)
-        transfer_with_card_moves(args, daemon, page)
+        transfer_with_card_moves(daemon, page, wrapper)
         confirmed = session.call_log(page)
         close_and_expect_exit(page, wrapper, "confirmed transfer")
 
@@ -324,8 +328,9 @@ def chromium_daemon(args, daemon):
         wrapper.use("--ui=console", "--confirm=ok")
         page = browser.open(f"https://{SITE}/")
         session.open_card(page)
+        windows = wrapper.stderr().count(WINDOW_SHOWN)
         session.start_transfer(page)
-        wait_for_window(wrapper, 3)
+        wait_for_window(wrapper, windows + 1)
         close_and_expect_exit(page, wrapper, "page closed during the window")
         wait_until_card_free(daemon)
         page = browser.open(f"https://{SITE}/")
@@ -345,7 +350,7 @@ def firefox_daemon(args, daemon):
                     [SITE]) as browser:
         page = browser.open(f"https://{SITE}/")
         session.open_card(page)
-        transfer_with_card_moves(args, daemon, page)
+        transfer_with_card_moves(daemon, page, wrapper)
         log = session.call_log(page)
         close_and_expect_exit(page, wrapper, "page closed")
     calls = compare_on_daemon(args, daemon, log, "ok", moves=True)
