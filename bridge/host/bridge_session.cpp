@@ -94,7 +94,9 @@ int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
 }  // namespace
 
 int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view) {
-    InputPump input(inputFd);
+    // A box already up when the page goes is dismissed at once; the watch
+    // of a confirmation window and the closed interface see to the rest.
+    InputPump input(inputFd, [&view] { view.DismissFromAnotherThread(); });
     ClosableUserInterface userInterface(view, input.EndSeen());
     // Its card service disconnects the cards when it goes.
     CKestrovaCtrl control;

@@ -2,9 +2,9 @@
 
 // A user interface that the connection's end can close from another thread:
 // an open confirmation window ends as if cancelled within one watch tick,
-// and no window or message box is shown after that. It works with any view
-// because the watch is one more timer of the window itself, run on the
-// window's own thread.
+// and no window or message box is shown after that. The watch works with any
+// view because it is one more timer of the window itself, run on the
+// window's own thread; a message box already up is dismissed by the view.
 
 #include <atomic>
 #include <cstdint>

@@ -5,8 +5,9 @@
 
 namespace kestrova::bridge {
 
-InputPump::InputPump(int fd)
+InputPump::InputPump(int fd, std::function<void()> onEnd)
     : queue_(std::make_shared<Queue>()), endSeen_(std::make_shared<std::atomic<bool>>(false)) {
+    queue_->onEnd = std::move(onEnd);
     std::thread([fd, queue = queue_, endSeen = endSeen_] {
         for (;;) {
             InputItem item;
@@ -15,16 +16,23 @@ InputPump::InputPump(int fd)
             if (last) {
                 endSeen->store(true);
             }
-            {
-                const std::lock_guard lock(queue->mutex);
-                queue->items.push_back(std::move(item));
-            }
+            const std::lock_guard lock(queue->mutex);
+            queue->items.push_back(std::move(item));
             queue->ready.notify_one();
             if (last) {
+                // Under the lock, so that the pump's owner cannot go meanwhile.
+                if (queue->onEnd) {
+                    queue->onEnd();
+                }
                 return;
             }
         }
     }).detach();
+}
+
+InputPump::~InputPump() {
+    const std::lock_guard lock(queue_->mutex);
+    queue_->onEnd = nullptr;
 }
 
 InputItem InputPump::Next() {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,10 +22,12 @@ struct InputItem {
 
 class InputPump {
   public:
-    // Starts reading fd at once.
-    explicit InputPump(int fd);
+    // Starts reading fd at once. onEnd runs on the reading thread when the
+    // input ends or refuses a message, unless this pump is gone by then.
+    InputPump(int fd, std::function<void()> onEnd);
     InputPump(const InputPump&) = delete;
     InputPump& operator=(const InputPump&) = delete;
+    ~InputPump();
 
     // The next message, or how the input ended (then again on every call).
     InputItem Next();
@@ -38,6 +41,7 @@ class InputPump {
         std::mutex mutex;
         std::condition_variable ready;
         std::deque<InputItem> items;
+        std::function<void()> onEnd;
     };
 
     // Shared with the reading thread, which may still wait in read() when

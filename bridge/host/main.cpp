@@ -98,7 +98,15 @@ int Main(int argc, char** argv) {
     const std::unique_ptr<platform::UserInterface> view = host::MakeUserInterface(
         std::get<host::UiKind>(chosen), std::cerr,
         host::ConsoleConfirmMode(options.confirm, false, platform::ConfirmMode::kCancel));
-    return bridge::RunBridgeSession(STDIN_FILENO, STDOUT_FILENO, *view);
+    // Messages go out on a copy of standard output; whatever a library
+    // might print there goes to standard error, so that the browser reads
+    // nothing but messages.
+    const int messages = dup(STDOUT_FILENO);
+    if (messages < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        Log() << "cannot set standard output aside\n";
+        return kExitRefused;
+    }
+    return bridge::RunBridgeSession(STDIN_FILENO, messages, *view);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -296,6 +298,62 @@ TEST_F(BridgeSessionTest, TheEndOfInputCancelsAnOpenWindowAndReleasesTheCard) {
     ASSERT_EQ(outcome.replies.size(), 3U);
     EXPECT_EQ(outcome.replies[1]["result"], 0);
     EXPECT_NE(outcome.replies[2]["result"], 0);
+}
+
+// A message box that waits for a person, until it is dismissed.
+class WaitingBoxes final : public platform::UserInterface {
+  public:
+    void ShowMessageBox(std::string_view /*text*/, std::string_view /*caption*/,
+                        platform::MessageBoxIcon /*icon*/) override {
+        std::unique_lock lock(mutex_);
+        ++shown_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return dismissed_; });
+    }
+    std::int32_t RunModal(platform::ModalDialog& /*dialog*/) override {
+        return platform::kDialogCancel;
+    }
+    void DismissFromAnotherThread() override {
+        const std::lock_guard lock(mutex_);
+        dismissed_ = true;
+        changed_.notify_all();
+    }
+    void WaitUntilShown() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return shown_ > 0; });
+    }
+    int Shown() {
+        const std::lock_guard lock(mutex_);
+        return shown_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int shown_ = 0;
+    bool dismissed_ = false;
+};
+
+// A page of another site calls a guarded method: the control's warning box
+// waits for a person. The page goes away meanwhile: the box is dismissed,
+// and no later box is shown to nobody.
+TEST_F(BridgeSessionTest, TheEndOfInputDismissesAMessageBoxThatIsUp) {
+    WaitingBoxes boxes;
+    const std::string connect =
+        EncodeFrame(R"({"id":1,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})");
+    int status = -1;
+    std::thread session([&] { status = RunBridgeSession(input_[0], output_[1], boxes); });
+    const std::string bytes =
+        EncodeFrame(R"({"origin":"https://elsewhere.example.com"})") + connect + connect;
+    ASSERT_EQ(write(input_[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    boxes.WaitUntilShown();
+    CloseInput();
+    session.join();
+    EXPECT_EQ(status, kSessionClosed);
+    EXPECT_EQ(boxes.Shown(), 1);
+    close(output_[1]);
+    close(output_[0]);
+    close(input_[0]);
 }
 
 }  // namespace
