@@ -16,9 +16,10 @@ const MAX_ARGUMENTS = 16;
 const MAX_REQUEST_BYTES = 1024 * 1024 - 1024;
 
 // Content-script match patterns ignore the port, so the origin is checked
-// again here, exactly. Chromium names the sender's origin; Firefox only its URL.
+// again here, exactly. Chromium names the sender's origin ("null" for a
+// sandboxed page, which is refused); Firefox only its URL.
 function senderOrigin(sender) {
-  if (typeof sender.origin === "string" && sender.origin !== "null") {
+  if (typeof sender.origin === "string") {
     return sender.origin;
   }
   try {

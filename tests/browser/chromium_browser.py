@@ -126,6 +126,7 @@ class Chromium:
         self.extension_dir = extension_dir
         self.resolve = resolve or {}
         self.process = None
+        self.drainer = None
         self.devtools = None
 
     def __enter__(self):
@@ -156,7 +157,8 @@ class Chromium:
             self.log.write(line)
             found = re.search(r"DevTools listening on (ws://\S+)", line)
             if found:
-                threading.Thread(target=self._drain, daemon=True).start()
+                self.drainer = threading.Thread(target=self._drain, daemon=True)
+                self.drainer.start()
                 return found.group(1)
         raise BrowserError("chromium did not open its DevTools socket")
 
@@ -179,6 +181,8 @@ class Chromium:
                 # Its helpers share the session the browser leads.
                 os.killpg(self.process.pid, 9)
                 self.process.wait(timeout=10)
+        if self.drainer is not None:
+            self.drainer.join(timeout=10)
         self.log.close()
         return False
 

@@ -115,6 +115,7 @@ class Firefox:
                 json.dump(host_manifest, file)
         self.extension_dir = extension_dir
         self.process = None
+        self.drainer = None
         self.bidi = None
 
     def __enter__(self):
@@ -142,7 +143,8 @@ class Firefox:
             self.log.write(line)
             found = re.search(r"WebDriver BiDi listening on (ws://\S+)", line)
             if found:
-                threading.Thread(target=self._drain, daemon=True).start()
+                self.drainer = threading.Thread(target=self._drain, daemon=True)
+                self.drainer.start()
                 return found.group(1).rstrip("/") + "/session"
         raise BrowserError("firefox did not open its WebDriver BiDi socket")
 
@@ -164,6 +166,8 @@ class Firefox:
             except subprocess.TimeoutExpired:
                 os.killpg(self.process.pid, 9)
                 self.process.wait(timeout=10)
+        if self.drainer is not None:
+            self.drainer.join(timeout=10)
         self.log.close()
         return False
 
