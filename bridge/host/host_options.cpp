@@ -6,17 +6,19 @@
 namespace kestrova::bridge {
 namespace {
 
-template <typename Value>
-using WordTable = std::array<std::pair<std::string_view, Value>, 3>;
+template <typename Value, std::size_t Count>
+using WordTable = std::array<std::pair<std::string_view, Value>, Count>;
 
-constexpr WordTable<host::UiChoice> kUiWords = {{{"auto", host::UiChoice::Auto},
-                                                 {"qt", host::UiChoice::Qt},
-                                                 {"console", host::UiChoice::Console}}};
+constexpr WordTable<host::UiChoice, 3> kUiWords = {{{"auto", host::UiChoice::Auto},
+                                                    {"qt", host::UiChoice::Qt},
+                                                    {"console", host::UiChoice::Console}}};
+constexpr WordTable<host::ConfirmAnswer, 2> kConfirmWords = {
+    {{"ok", host::ConfirmAnswer::Ok}, {"cancel", host::ConfirmAnswer::Cancel}}};
 
-template <typename Value>
-std::optional<Value> LookUp(const WordTable<Value>& table, std::string_view word) {
+template <typename Value, std::size_t Count>
+std::optional<Value> LookUp(const WordTable<Value, Count>& table, std::string_view word) {
     for (const auto& [name, value] : table) {
-        if (!name.empty() && name == word) {
+        if (name == word) {
             return value;
         }
     }
@@ -54,8 +56,6 @@ std::optional<std::string> ApplyOptionWord(std::string_view word, HostOptions& o
         return "ui: qt, console or auto, not '" + std::string(value) + "'";
     }
     if (name == "confirm") {
-        constexpr WordTable<host::ConfirmAnswer> kConfirmWords = {
-            {{"ok", host::ConfirmAnswer::Ok}, {"cancel", host::ConfirmAnswer::Cancel}, {}}};
         if (const auto confirm = LookUp(kConfirmWords, value)) {
             options.confirm = *confirm;
             return std::nullopt;

@@ -147,5 +147,56 @@ TEST_F(HostProcessTest, APageSessionGivesWhatKestrovaRunGives) {
     EXPECT_EQ(index, static_cast<std::size_t>(id));
 }
 
+// The page goes while the confirmation window waits for the card to be taken
+// out (nobody takes it): the input ends, the window is cancelled, the host
+// answers the call and exits. In the text window told to confirm, and in the
+// Qt window drawn offscreen.
+TEST_F(HostProcessTest, TheHostExitsWhenThePageGoesDuringTheWindow) {
+    const std::string record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
+                               "0040987654321098" + "KESTROVA BANK   ";
+    const Json transfer = {{"id", 2},
+                           {"method", "WriteRecordWithSNUMTACProc"},
+                           {"args",
+                            {"Kestrova Virtual Reader 0", "", "1003", record.size(), record,
+                             "123456", "<CAPTION>Transfer</CAPTION>"}}};
+    const std::string input =
+        EncodeFrame(kHello) +
+        EncodeFrame(R"({"id":1,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})") +
+        EncodeFrame(transfer.dump());
+    // What a cancelled window gives, from the kestrova command.
+    const KestrovaOutput cancelled = process_.Run(
+        "run --json --simulate --ui console --confirm cancel "
+        "--page-url https://card.kestrova.example.com/ '" +
+        process_.WriteFile("calls.txt",
+                           "ConnectCard(\"Kestrova Virtual Reader 0\")\n"
+                           "WriteRecordWithSNUMTACProc(\"Kestrova Virtual Reader 0\", "
+                           "\"\", \"1003\", " +
+                               std::to_string(record.size()) + ", \"" + record +
+                               "\", \"123456\", "
+                               "\"<CAPTION>Transfer</CAPTION>\")\n") +
+        "'");
+    ASSERT_EQ(cancelled.status, 0) << cancelled.err;
+    const Json cancelledResult =
+        Json::parse(cancelled.out.substr(cancelled.out.find('\n') + 1))["result"];
+    ASSERT_NE(cancelledResult, 0);
+
+    std::vector<std::string> views = {"--ui=console --confirm=ok"};
+#ifdef KESTROVA_WITH_QT
+    views.emplace_back("--ui=qt");
+#endif
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    for (const std::string& view : views) {
+        const KestrovaOutput output = Host("--simulate " + view + " " + kChromiumCaller, input);
+        EXPECT_EQ(output.status, 0) << view << ": " << output.err;
+        bool whole = false;
+        const std::vector<Json> replies = Replies(output.out, whole);
+        EXPECT_TRUE(whole) << view;
+        ASSERT_EQ(replies.size(), 3U) << view;
+        EXPECT_EQ(replies[1]["result"], 0) << view;
+        EXPECT_EQ(replies[2]["result"], cancelledResult) << view;
+    }
+    unsetenv("QT_QPA_PLATFORM");
+}
+
 }  // namespace
 }  // namespace kestrova::bridge
