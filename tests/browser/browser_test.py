@@ -27,6 +27,7 @@ The daemon cases run in the private namespaces of tests/e2e/e2e_driver.py
 """
 
 import argparse
+import ctypes
 import os
 import shutil
 import signal
@@ -129,13 +130,13 @@ def wait_for_window(wrapper, count):
 def wait_until_card_free(daemon):
     """Until pcscd lets another program have the card to itself."""
     pcsc = daemon.pcsc
-    card, protocol = e2e_driver.ctypes.c_long(0), e2e_driver.ctypes.c_ulong(0)
+    card, protocol = ctypes.c_long(0), ctypes.c_ulong(0)
+    both = e2e_driver.SCARD_PROTOCOL_T0 | e2e_driver.SCARD_PROTOCOL_T1
     deadline = time.monotonic() + WAIT
     while True:
-        result = pcsc.lib.SCardConnect(pcsc.context, session.READER.encode(), SCARD_SHARE_EXCLUSIVE,
-                                       e2e_driver.SCARD_PROTOCOL_T0 | e2e_driver.SCARD_PROTOCOL_T1,
-                                       e2e_driver.ctypes.byref(card),
-                                       e2e_driver.ctypes.byref(protocol))
+        result = pcsc.lib.SCardConnect(pcsc.context, session.READER.encode(),
+                                       SCARD_SHARE_EXCLUSIVE, both, ctypes.byref(card),
+                                       ctypes.byref(protocol))
         if result == 0:
             pcsc.disconnect(card)
             return
