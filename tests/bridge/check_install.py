@@ -2,7 +2,7 @@
 """Installs the build into a scratch folder as `cmake --install` and the
 Debian package do, and checks what a browser needs there: each browser's
 host manifest naming the installed kestrova-host and our extension the way
-that browser wants it, and the installed host answering a page on the
+that browser wants it, the unpacked extension, and the installed host answering a page on the
 simulated readers from where it was installed.
 
     check_install.py BUILD_DIR CHROMIUM_ID GECKO_ID HOST_NAME"""
@@ -15,6 +15,7 @@ import sys
 import tempfile
 
 PROGRAM = "/usr/lib/kestrova/bin/kestrova-host"
+EXTENSION = "usr/share/kestrova/extension"
 MANIFESTS = {
     "etc/chromium/native-messaging-hosts": "allowed_origins",
     "etc/opt/chrome/native-messaging-hosts": "allowed_origins",
@@ -35,6 +36,25 @@ def replies(output):
     return found
 
 
+def check_extension(folder, gecko_id, failures):
+    """The unpacked extension: its manifest with our identity, and every
+    script the manifest names."""
+    try:
+        with open(os.path.join(folder, "manifest.json"), encoding="utf-8") as file:
+            manifest = json.load(file)
+    except (OSError, ValueError) as error:
+        failures.append("the installed extension: %s" % error)
+        return
+    if manifest["browser_specific_settings"]["gecko"]["id"] != gecko_id or not manifest["key"]:
+        failures.append("the installed extension's identity: %s" % manifest)
+    scripts = (manifest["background"]["scripts"] + [manifest["background"]["service_worker"]]
+               + [name for entry in manifest["content_scripts"] for name in entry["js"]]
+               + [name for entry in manifest["web_accessible_resources"]
+                  for name in entry["resources"]])
+    failures.extend("the installed extension lacks " + name for name in scripts
+                    if not os.path.isfile(os.path.join(folder, name)))
+
+
 def check_tree(root, chromium_id, gecko_id, host_name, failures):
     for folder, key in MANIFESTS.items():
         path = os.path.join(root, folder, host_name + ".json")
@@ -49,6 +69,7 @@ def check_tree(root, chromium_id, gecko_id, host_name, failures):
                 or manifest.get("type") != "stdio" or manifest.get(key) != expected
                 or other in manifest):
             failures.append("%s: %s" % (path, manifest))
+    check_extension(os.path.join(root, EXTENSION), gecko_id, failures)
     program = root + PROGRAM
     session = subprocess.run(
         [program, "--simulate", "--ui=console", "chrome-extension://%s/" % chromium_id],
