@@ -1,5 +1,7 @@
 #include "bridge/host/input_pump.h"
 
+#include <unistd.h>
+
 #include <thread>
 #include <utility>
 
@@ -8,12 +10,22 @@ namespace kestrova::bridge {
 InputPump::InputPump(int fd, std::function<void()> onEnd)
     : queue_(std::make_shared<Queue>()), endSeen_(std::make_shared<std::atomic<bool>>(false)) {
     queue_->onEnd = std::move(onEnd);
-    std::thread([fd, queue = queue_, endSeen = endSeen_] {
+    // The thread reads its own copy of the descriptor and closes it when it
+    // is done, so that the caller may close fd while the thread still reads:
+    // the number cannot come back meanwhile as another file.
+    const int own = dup(fd);
+    if (own < 0) {
+        endSeen_->store(true);
+        queue_->items.push_back(InputItem{});
+        return;
+    }
+    std::thread([own, queue = queue_, endSeen = endSeen_] {
         for (;;) {
             InputItem item;
-            item.status = ReadFrame(fd, item.body);
+            item.status = ReadFrame(own, item.body);
             const bool last = item.status != FrameStatus::kFrame;
             if (last) {
+                close(own);
                 endSeen->store(true);
             }
             const std::lock_guard lock(queue->mutex);

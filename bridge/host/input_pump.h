@@ -22,8 +22,9 @@ struct InputItem {
 
 class InputPump {
   public:
-    // Starts reading fd at once. onEnd runs on the reading thread when the
-    // input ends or refuses a message, unless this pump is gone by then.
+    // Starts reading fd at once (fd may be closed by the caller whenever it
+    // likes). onEnd runs on the reading thread when the input ends or
+    // refuses a message, unless this pump is gone by then.
     InputPump(int fd, std::function<void()> onEnd);
     InputPump(const InputPump&) = delete;
     InputPump& operator=(const InputPump&) = delete;

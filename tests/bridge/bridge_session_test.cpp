@@ -60,6 +60,10 @@ class BridgeSessionTest : public ::testing::Test {
         previousPause_ = platform::ReplacePause(&NoPause);
         std::string error;
         ASSERT_TRUE(sim::InstallCardProfile(sim::DefaultCardProfile(), &error)) << error;
+        OpenPipes();
+    }
+
+    void OpenPipes() {
         ASSERT_EQ(pipe(input_), 0);
         ASSERT_EQ(pipe(output_), 0);
     }
@@ -82,7 +86,8 @@ class BridgeSessionTest : public ::testing::Test {
 
     // Sends the bytes, leaves the input open when told, runs the session on
     // this thread and collects what it wrote.
-    SessionOutcome Run(const std::string& bytes, bool closeInput = true) {
+    SessionOutcome Run(const std::string& bytes, bool closeInput = true,
+                       platform::UserInterface* view = nullptr) {
         std::thread writer([this, bytes, closeInput] {
             std::size_t done = 0;
             while (done < bytes.size()) {
@@ -105,7 +110,8 @@ class BridgeSessionTest : public ::testing::Test {
             }
         });
         SessionOutcome outcome;
-        outcome.status = RunBridgeSession(input_[0], output_[1], userInterface_);
+        outcome.status =
+            RunBridgeSession(input_[0], output_[1], view != nullptr ? *view : userInterface_);
         writer.join();
         close(output_[1]);
         reader.join();
@@ -132,6 +138,33 @@ class BridgeSessionTest : public ::testing::Test {
 
   private:
     platform::PauseFunction previousPause_ = nullptr;
+};
+
+// Another view, passed on, that says when the session has told it the
+// page has gone.
+class NoticedEnd final : public platform::UserInterface {
+  public:
+    explicit NoticedEnd(platform::UserInterface& view) : view_(view) {}
+    void ShowMessageBox(std::string_view text, std::string_view caption,
+                        platform::MessageBoxIcon icon) override {
+        view_.ShowMessageBox(text, caption, icon);
+    }
+    std::int32_t RunModal(platform::ModalDialog& dialog) override { return view_.RunModal(dialog); }
+    void DismissFromAnotherThread() override {
+        const std::lock_guard lock(mutex_);
+        told_ = true;
+        changed_.notify_all();
+    }
+    void WaitUntilTold() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return told_; });
+    }
+
+  private:
+    platform::UserInterface& view_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool told_ = false;
 };
 
 struct Exchange {
@@ -236,7 +269,9 @@ TEST_F(BridgeSessionTest, AConnectionMustOpenWithTheOrigin) {
         {"too large", tooLarge, kSessionRefused, kInvalidRequestCode},
     };
     for (const auto& c : cases) {
-        SetUp();
+        if (&c != &cases[0]) {
+            OpenPipes();  // each run closes its own
+        }
         const SessionOutcome outcome = Run(c.bytes);
         EXPECT_EQ(outcome.status, c.status) << c.name;
         EXPECT_TRUE(outcome.onlyFrames) << c.name;
@@ -245,7 +280,6 @@ TEST_F(BridgeSessionTest, AConnectionMustOpenWithTheOrigin) {
             EXPECT_EQ(outcome.replies[0]["error"]["code"], c.code) << c.name;
             EXPECT_TRUE(outcome.replies[0]["id"].is_null()) << c.name;
         }
-        TearDown();
     }
 }
 
@@ -269,6 +303,7 @@ TEST_F(BridgeSessionTest, TheEndOfInputCancelsAnOpenWindowAndReleasesTheCard) {
         {"args",
          {kReader, "", "1003", record.size(), record, "123456", "<CAPTION>Transfer</CAPTION>"}}};
     bool connectedWhileOpen = false;
+    NoticedEnd view(userInterface_);
     userInterface_.modalScript = test_support::ModalScript::kDriveByHand;
     userInterface_.driveModal = [&](test_support::ScriptedDialogWindow& window) {
         connectedWhileOpen = sim::ConnectionCount(kReader).value_or(0) > 0;
@@ -276,18 +311,16 @@ TEST_F(BridgeSessionTest, TheEndOfInputCancelsAnOpenWindowAndReleasesTheCard) {
         window.Tick(2);
         EXPECT_FALSE(window.Ended());
         CloseInput();
-        // The reading thread sees the end on its own time; the window's
-        // next watch tick after that ends it.
-        for (int round = 0; round < 100000 && !window.Ended(); ++round) {
-            window.Tick();
-            std::this_thread::yield();
-        }
+        // Once the reading thread has seen the end, the next watch tick
+        // ends the window.
+        view.WaitUntilTold();
+        window.Tick();
     };
     const SessionOutcome outcome = Run(
         EncodeFrame(kHello) +
             EncodeFrame(R"({"id":1,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})") +
             EncodeFrame(transfer.dump()),
-        /*closeInput=*/false);
+        /*closeInput=*/false, &view);
     EXPECT_EQ(outcome.status, kSessionClosed);
     ASSERT_EQ(userInterface_.modalWindows.size(), 1U);
     EXPECT_TRUE(userInterface_.modalWindows[0]->Ended());

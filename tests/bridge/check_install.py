@@ -2,8 +2,9 @@
 """Installs the build into a scratch folder as `cmake --install` and the
 Debian package do, and checks what a browser needs there: each browser's
 host manifest naming the installed kestrova-host and our extension the way
-that browser wants it, the unpacked extension, and the installed host answering a page on the
-simulated readers from where it was installed.
+that browser wants it, the unpacked extension when the build has one (our
+identity and every script its manifest names), and the installed host
+answering a page on the simulated readers from where it was installed.
 
     check_install.py BUILD_DIR CHROMIUM_ID GECKO_ID HOST_NAME"""
 
@@ -55,7 +56,9 @@ def check_extension(folder, gecko_id, failures):
                     if not os.path.isfile(os.path.join(folder, name)))
 
 
-def check_tree(root, chromium_id, gecko_id, host_name, failures):
+def check_tree(root, chromium_id, gecko_id, host_name, failures, extension_built):
+    if extension_built:
+        check_extension(os.path.join(root, EXTENSION), gecko_id, failures)
     for folder, key in MANIFESTS.items():
         path = os.path.join(root, folder, host_name + ".json")
         if not os.path.isfile(path):
@@ -69,7 +72,6 @@ def check_tree(root, chromium_id, gecko_id, host_name, failures):
                 or manifest.get("type") != "stdio" or manifest.get(key) != expected
                 or other in manifest):
             failures.append("%s: %s" % (path, manifest))
-    check_extension(os.path.join(root, EXTENSION), gecko_id, failures)
     program = root + PROGRAM
     session = subprocess.run(
         [program, "--simulate", "--ui=console", "chrome-extension://%s/" % chromium_id],
@@ -88,11 +90,13 @@ def check_tree(root, chromium_id, gecko_id, host_name, failures):
 def main():
     build, chromium_id, gecko_id, host_name = sys.argv[1:5]
     failures = []
+    # The unpacked extension, where the build assembles it.
+    extension_built = os.path.isfile(os.path.join(build, "bridge/extension/unpacked/manifest.json"))
     with tempfile.TemporaryDirectory() as scratch:
         root = os.path.join(scratch, "installed")
         subprocess.run(["cmake", "--install", build, "--prefix", "/usr"], check=True,
                        stdout=subprocess.DEVNULL, env=dict(os.environ, DESTDIR=root))
-        check_tree(root, chromium_id, gecko_id, host_name, failures)
+        check_tree(root, chromium_id, gecko_id, host_name, failures, extension_built)
 
         packages = os.path.join(scratch, "packages")
         subprocess.run(["cpack", "-G", "DEB", "-B", packages, "--config",
@@ -104,7 +108,7 @@ def main():
         else:
             unpacked = os.path.join(scratch, "unpacked")
             subprocess.run(["dpkg-deb", "-x", os.path.join(packages, debs[0]), unpacked], check=True)
-            check_tree(unpacked, chromium_id, gecko_id, host_name, failures)
+            check_tree(unpacked, chromium_id, gecko_id, host_name, failures, extension_built)
     for failure in failures:
         print(failure, file=sys.stderr)
     return 1 if failures else 0
