@@ -76,6 +76,10 @@ std::string FormatValue(const AutomationValue& value) {
     return Formatted(value, Quoting::CallSyntax);
 }
 
+std::string FormatValueJson(const AutomationValue& value) {
+    return Formatted(value, Quoting::Json);
+}
+
 std::string FormatCall(std::string_view method, std::span<const AutomationValue> arguments,
                        const AutomationValue& result) {
     return std::string(method) + "(" + JoinedArguments(arguments, Quoting::CallSyntax) + ") -> " +

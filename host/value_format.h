@@ -15,6 +15,9 @@ namespace kestrova::host {
 // 12, "text" with escapes, or null. UTF-8.
 std::string FormatValue(const AutomationValue& value);
 
+// The same value as JSON: 12, "text", or null for a null BSTR.
+std::string FormatValueJson(const AutomationValue& value);
+
 // Method(arg, ...) -> result
 std::string FormatCall(std::string_view method, std::span<const AutomationValue> arguments,
                        const AutomationValue& result);

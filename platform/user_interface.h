@@ -25,6 +25,12 @@ class UserInterface {
     // and returns the code the dialog passed to DialogWindow::End.
     virtual std::int32_t RunModal(ModalDialog& dialog) = 0;
 
+    // Safe from any thread: the message box or modal window showing now (or
+    // about to show) ends as if the user had dismissed or cancelled it. For
+    // a host whose user has gone, such as a page that was closed. A view
+    // whose windows never wait for a person has nothing to do.
+    virtual void DismissFromAnotherThread() {}
+
   protected:
     UserInterface() = default;
     UserInterface(const UserInterface&) = default;

@@ -3,7 +3,8 @@
 # against OpenSSL, then a whole transaction on pcscd against the bare PC/SC
 # client that makes the same calls (root: the daemon runs in private
 # namespaces; skipped otherwise). TRANSACTION_RUNS sets how often each side
-# of the transaction runs (default 10). Timings are reported, never judged.
+# of the transaction runs (default 10). Then a page's call through the browser
+# bridge, kestrova-host against an echo host. Timings are reported, never judged.
 # The DES benchmarks repeat BENCH_REPETITIONS times (default 5), the two sides
 # of each pair interleaved at random, and report medians, so that other work on
 # a shared machine skews both sides alike; further arguments go to
@@ -28,6 +29,21 @@ python3 bench/transaction_on_daemon.py --build-dir build-release \
   --runs "${TRANSACTION_RUNS:-10}" || status=$?
 if [ "$status" -eq 77 ]; then
   echo "(the transaction benchmark was skipped)"
+elif [ "$status" -ne 0 ]; then
+  exit "$status"
+fi
+
+echo "== A page's call through the browser bridge: kestrova-host against an echo host"
+cmake --build --preset release --target kestrova-host kestrova_echo_host kestrova_extension
+# The browser is driven with the system's python3-websocket.
+python=python3
+if ! python3 -c "import websocket" 2>/dev/null && [ -x /usr/bin/python3 ]; then
+  python=/usr/bin/python3
+fi
+status=0
+"$python" bench/bridge_round_trip.py --build-dir build-release || status=$?
+if [ "$status" -eq 77 ]; then
+  echo "(the bridge benchmark was skipped)"
 elif [ "$status" -ne 0 ]; then
   exit "$status"
 fi

@@ -8,6 +8,8 @@ packages=(
   clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   libpcsclite-dev
+  # The page API's TypeScript declaration is checked with tsc.
+  node-typescript
   # The virtual card's profiles, and the end-to-end tests on the real PC/SC
   # daemon with the card behind the vpcd reader driver (driven by Python).
   nlohmann-json3-dev pcscd vsmartcard-vpcd python3
@@ -18,6 +20,9 @@ packages=(
   # from libwine-dev), and its tests under Wine on a virtual display.
   wine wine64 libwine-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   xauth fonts-wine
+  # The browser tests: the sample bank page in headless Chromium and Firefox
+  # ESR, driven over their debugging protocols, served over https.
+  chromium firefox-esr python3-websocket openssl
 )
 
 missing=()

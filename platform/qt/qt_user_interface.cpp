@@ -1,6 +1,8 @@
 #include "platform/qt/qt_user_interface.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QMetaObject>
 
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_dialog_window.h"
@@ -31,6 +33,23 @@ std::int32_t QtUserInterface::RunModal(ModalDialog& dialog) {
     EnsureQtApplication();
     QtDialogWindow window(dialog);
     return window.Run();
+}
+
+void QtUserInterface::DismissFromAnotherThread() {
+    // Queued onto the thread that runs Qt, where the box's or window's own
+    // event loop picks it up; with no application yet, nothing is shown.
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        application,
+        [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 std::unique_ptr<UserInterface> MakeQtUserInterface() {

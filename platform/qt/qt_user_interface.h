@@ -17,6 +17,8 @@ class QtUserInterface final : public UserInterface {
     void ShowMessageBox(std::string_view text, std::string_view caption,
                         MessageBoxIcon icon) override;
     std::int32_t RunModal(ModalDialog& dialog) override;
+    // Closes the active modal widget from Qt's own thread.
+    void DismissFromAnotherThread() override;
 };
 
 std::unique_ptr<UserInterface> MakeQtUserInterface();

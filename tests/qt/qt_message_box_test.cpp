@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <thread>
 
 #include "platform/qt/qt_dialog_window.h"
 #include "platform/qt/qt_user_interface.h"
@@ -82,6 +83,48 @@ TEST(QtMessageBox, AWindowsBoxIsOwnedByTheWindowAndTheWindowGoesOnAfterIt) {
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_EQ(seen.parent, windowWidget);
     EXPECT_EQ(seen.buttons, 1);
+}
+
+// The host's user has gone (a page was closed): another thread dismisses the
+// box that waits for a person, and then the window that waits behind it.
+TEST(QtMessageBox, BoxesAndWindowsAreDismissedFromAnotherThread) {
+    StartOffscreenQt();
+    QtUserInterface userInterface;
+    bool pressedByTest = false;
+    std::thread dismisser;
+    // Once the box is up, dismisses it from a thread of its own; should that
+    // do nothing, OK is pressed after a while so that the test ends (and fails).
+    const auto dismissTheNextModal = [&](auto& self) -> void {
+        QTimer::singleShot(0, [&, self] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) {
+                self(self);
+                return;
+            }
+            if (dismisser.joinable()) {
+                dismisser.join();
+            }
+            dismisser = std::thread([&userInterface] { userInterface.DismissFromAnotherThread(); });
+            QTimer::singleShot(30000, modal, [&pressedByTest, modal] {
+                pressedByTest = true;
+                modal->close();
+            });
+        });
+    };
+    dismissTheNextModal(dismissTheNextModal);
+    userInterface.ShowMessageBox(Big5("交易取消！"), "Kestrova", MessageBoxIcon::Warning);
+
+    bool cancelled = false;
+    ScriptedDialog dialog(ConfirmationDialogTemplate());
+    dialog.onInit = [&](DialogWindow& /*window*/) { dismissTheNextModal(dismissTheNextModal); };
+    dialog.onCancel = [&cancelled](DialogWindow& window) {
+        cancelled = true;
+        window.End(kDialogCancel);
+    };
+    EXPECT_EQ(userInterface.RunModal(dialog), kDialogCancel);
+    dismisser.join();
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(pressedByTest);
 }
 
 }  // namespace

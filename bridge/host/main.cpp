@@ -1,0 +1,121 @@
+// kestrova-host: the native messaging host a browser starts for one page
+// connection of the Kestrova extension.
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "bridge/host/bridge_session.h"
+#include "bridge/host/host_options.h"
+#include "host/simulated_service.h"
+#include "host/user_interface_choice.h"
+#include "reader/service_binding.h"
+
+#if !defined(KESTROVA_CHROMIUM_EXTENSION_ID) || !defined(KESTROVA_GECKO_EXTENSION_ID) || \
+    !defined(KESTROVA_HOST_CONFIG_FILE)
+#error "The build names the extension's ids and the configuration file"
+#endif
+
+namespace {
+
+using namespace kestrova;
+
+constexpr int kExitRefused = 1;
+
+// Everything the host says goes to standard error, which the browser keeps
+// in its log: standard output carries nothing but messages.
+std::ostream& Log() {
+    return std::cerr << "kestrova-host: ";
+}
+
+// KESTROVA_HOST_CONFIG when set (it must exist), else the installed file
+// when there is one.
+std::optional<std::string> ReadConfiguration(bridge::HostOptions& options) {
+    const char* named = std::getenv("KESTROVA_HOST_CONFIG");
+    const std::string path = named != nullptr && *named != '\0' ? named : KESTROVA_HOST_CONFIG_FILE;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return named != nullptr && *named != '\0'
+                   ? std::optional<std::string>("cannot read " + path)
+                   : std::nullopt;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (auto error = bridge::ApplyConfigText(text.str(), options)) {
+        return path + ": " + *error;
+    }
+    return std::nullopt;
+}
+
+int Main(int argc, char** argv) {
+    // A reply to a browser that has gone is a failed write, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    bridge::HostOptions options;
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::optional<std::string> error = ReadConfiguration(options);
+    if (!error) {
+        error = bridge::ApplyCommandLine(arguments, options);
+    }
+    if (error) {
+        Log() << *error << '\n';
+        return kExitRefused;
+    }
+    if (!bridge::StartedForOurExtension(options.callerArguments, KESTROVA_CHROMIUM_EXTENSION_ID,
+                                        KESTROVA_GECKO_EXTENSION_ID)) {
+        Log() << "not started by a browser for the Kestrova extension\n";
+        return kExitRefused;
+    }
+    // Declared first, so it goes last: the control may hold its cards.
+    std::unique_ptr<host::SimulatedService> simulation;
+    if (options.simulate) {
+        auto started = host::SimulatedService::Start(options.profile);
+        if (const auto* failure = std::get_if<std::string>(&started)) {
+            Log() << "simulate: " << *failure << '\n';
+            return kExitRefused;
+        }
+        simulation = std::move(std::get<std::unique_ptr<host::SimulatedService>>(started));
+        SetCardServiceLibrary(simulation->ServiceLibraryPath().c_str());
+    }
+    const auto chosen =
+        host::ChooseUi(options.ui, options.confirm.has_value(), host::CurrentUiEnvironment());
+    if (const auto* failure = std::get_if<std::string>(&chosen)) {
+        Log() << *failure << '\n';
+        return kExitRefused;
+    }
+    // Standard input is the browser's: the text window never reads it, and
+    // cancels unless told to confirm.
+    const std::unique_ptr<platform::UserInterface> view = host::MakeUserInterface(
+        std::get<host::UiKind>(chosen), std::cerr,
+        host::ConsoleConfirmMode(options.confirm, false, platform::ConfirmMode::kCancel));
+    // Messages go out on a copy of standard output; whatever a library
+    // might print there goes to standard error, so that the browser reads
+    // nothing but messages.
+    const int messages = dup(STDOUT_FILENO);
+    if (messages < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        Log() << "cannot set standard output aside\n";
+        return kExitRefused;
+    }
+    return bridge::RunBridgeSession(STDIN_FILENO, messages, *view);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& exception) {
+        Log() << exception.what() << '\n';
+        return kExitRefused;
+    }
+}

@@ -1,0 +1,96 @@
+// Writes kestrova.d.ts, the TypeScript declaration of what a page gets as
+// window.kestrova through the bridge, from the control's method table: one
+// method per method of the control, each returning a Promise of its result.
+//
+//     kestrova_page_declaration OUTPUT
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "control/method_info.h"
+#include "control/method_table.h"
+
+namespace {
+
+using namespace kestrova;
+
+constexpr char kHeader[] =
+    R"(// The Kestrova control as a bank's page sees it through the browser bridge.
+// Generated from the control's method table when Kestrova is built.
+
+/** Why a call was not carried out. A method's own failures are not errors:
+ *  they are its result codes. */
+export interface KestrovaError extends Error {
+  readonly name: "KestrovaError";
+  /** An automation error's number as scripts saw it (-2147352570 for an
+   *  unknown method, -2147352562 for a wrong argument count, -2147352571 for
+   *  a type mismatch, -2147352566 for an overflow), a bridge error (-32700,
+   *  -32600, -32603), or why the bridge cannot serve the page. */
+  readonly code: number | "NotInstalled" | "Closed" | "Refused";
+}
+
+/** The control's methods: `long` results are numbers, `BSTR` results are
+ *  strings or null (a null BSTR). A `long` parameter takes a whole number
+ *  from -2^31 to 2^31-1, a `BSTR` parameter a string or null. */
+export interface KestrovaControl {
+)";
+
+constexpr char kFooter[] = R"(}
+
+export interface KestrovaBridge extends KestrovaControl {
+  /** Resolves with the host's version once it is ready for calls; rejects
+   *  with code "NotInstalled" when Kestrova is not installed. */
+  ready(): Promise<string>;
+  /** Any method by name, for names the page learns at run time. */
+  call(method: string, ...args: Array<number | string | null>): Promise<number | string | null>;
+  readonly KestrovaError: new (code: KestrovaError["code"], message: string) => KestrovaError;
+}
+
+declare global {
+  interface Window {
+    /** Present only on the pages the bridge serves; the "kestrova-available"
+     *  event on window says when it has appeared. */
+    readonly kestrova?: KestrovaBridge;
+  }
+}
+)";
+
+// Parameters and results alike.
+std::string TypeScriptType(AutomationType type) {
+    return type == AutomationType::Long ? "number" : "string | null";
+}
+
+std::string Declaration(const MethodInfo& method) {
+    std::string line = "  " + std::string(method.name) + "(";
+    bool first = true;
+    for (const ParameterInfo& parameter : method.Parameters()) {
+        line += (first ? "" : ", ") + std::string(parameter.name) + ": " +
+                TypeScriptType(parameter.type);
+        first = false;
+    }
+    return line + "): Promise<" + TypeScriptType(method.returnType) + ">;\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: kestrova_page_declaration OUTPUT\n";
+        return 2;
+    }
+    std::string text = kHeader;
+    for (const MethodInfo& method : MethodTable()) {
+        text += Declaration(method);
+    }
+    text += kFooter;
+    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        std::cerr << "kestrova_page_declaration: cannot write " << argv[1] << '\n';
+        return 1;
+    }
+    return 0;
+}

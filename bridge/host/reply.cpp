@@ -1,0 +1,43 @@
+#include "bridge/host/reply.h"
+
+#include <nlohmann/json.hpp>
+
+#include "host/value_format.h"
+
+#ifndef KESTROVA_VERSION
+#error "The build gives the host its version"
+#endif
+
+namespace kestrova::bridge {
+namespace {
+
+std::string IdText(std::optional<std::int64_t> id) {
+    return id ? std::to_string(*id) : "null";
+}
+
+std::string JsonString(std::string_view text) {
+    return nlohmann::json(std::string(text))
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+std::string ReadyReply() {
+    return "{\"ready\":true,\"version\":" + JsonString(KESTROVA_VERSION) + "}";
+}
+
+std::string ResultReply(std::int64_t id, const AutomationValue& result) {
+    return "{\"id\":" + IdText(id) + ",\"result\":" + host::FormatValueJson(result) + "}";
+}
+
+std::string ErrorReply(std::optional<std::int64_t> id, std::int32_t code,
+                       std::string_view message) {
+    return "{\"id\":" + IdText(id) + ",\"error\":{\"code\":" + std::to_string(code) +
+           ",\"message\":" + JsonString(message) + "}}";
+}
+
+std::int32_t ScriptErrorNumber(std::uint32_t code) {
+    return static_cast<std::int32_t>(code);
+}
+
+}  // namespace kestrova::bridge

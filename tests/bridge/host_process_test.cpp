@@ -1,0 +1,202 @@
+// kestrova-host as a browser starts it: who may start it, and a page's
+// session on the simulated readers giving the same results, call for call,
+// as `kestrova run --json` does for the same calls.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bridge/host/frame_io.h"
+#include "host/call_syntax.h"
+#include "host/value_format.h"
+#include "tests/integration/kestrova_process.h"
+
+namespace kestrova::bridge {
+namespace {
+
+using Json = nlohmann::json;
+using testing::KestrovaOutput;
+using testing::KestrovaProcess;
+
+const std::string kChromiumCaller =
+    std::string("'chrome-extension://") + KESTROVA_CHROMIUM_EXTENSION_ID + "/'";
+const std::string kFirefoxCaller = std::string("/usr/lib/mozilla/native-messaging-hosts/x.json '") +
+                                   KESTROVA_GECKO_EXTENSION_ID + "'";
+constexpr char kHello[] = R"({"origin":"https://card.kestrova.example.com"})";
+
+// The replies in the host's output; false in `whole` when anything else was
+// there.
+std::vector<Json> Replies(std::string output, bool& whole) {
+    std::vector<Json> replies;
+    whole = true;
+    while (output.size() >= 4) {
+        std::uint32_t length = 0;
+        std::memcpy(&length, output.data(), 4);
+        if (output.size() < 4 + std::size_t{length}) {
+            break;
+        }
+        replies.push_back(Json::parse(output.substr(4, length), nullptr, false));
+        whole = whole && !replies.back().is_discarded();
+        output.erase(0, 4 + length);
+    }
+    whole = whole && output.empty();
+    return replies;
+}
+
+class HostProcessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // The host reads no configuration of the machine it runs on.
+        setenv("KESTROVA_HOST_CONFIG", process_.WriteFile("host.conf", "").c_str(), 1);
+    }
+    void TearDown() override { unsetenv("KESTROVA_HOST_CONFIG"); }
+
+    KestrovaOutput Host(const std::string& arguments, const std::string& input) {
+        return process_.RunProgram(KESTROVA_HOST_PATH, arguments, input);
+    }
+
+    KestrovaProcess process_;
+};
+
+TEST_F(HostProcessTest, StartsOnlyForOurExtension) {
+    const std::string input = EncodeFrame(kHello);
+    const struct {
+        std::string arguments;
+        int status;
+    } cases[] = {
+        {kChromiumCaller, 0},
+        {kFirefoxCaller, 0},
+        {"", 1},
+        {"'chrome-extension://abcdefghijklmnopabcdefghijklmnop/'", 1},
+        {"/tmp/x.json other@example.com", 1},
+        {"--verbose " + kChromiumCaller, 1},
+    };
+    for (const auto& c : cases) {
+        const KestrovaOutput output = Host(c.arguments, input);
+        EXPECT_EQ(output.status, c.status) << c.arguments << ": " << output.err;
+        bool whole = false;
+        const std::vector<Json> replies = Replies(output.out, whole);
+        EXPECT_TRUE(whole) << c.arguments;
+        EXPECT_EQ(replies.size(), c.status == 0 ? 1U : 0U) << c.arguments;
+    }
+}
+
+TEST_F(HostProcessTest, APageSessionGivesWhatKestrovaRunGives) {
+    std::ifstream example(std::string(KESTROVA_EXAMPLES_DIR) + "/accounts.txt");
+    std::string calls;
+    std::string frames = EncodeFrame(kHello);
+    std::int64_t id = 0;
+    const auto addCall = [&](const std::string& line) {
+        const auto parsed = host::ParseCallLine(line);
+        const auto* call = std::get_if<host::ParsedCall>(&parsed);
+        if (call == nullptr) {
+            return;
+        }
+        std::string arguments;
+        for (const AutomationValue& argument : call->arguments) {
+            arguments += (arguments.empty() ? "" : ",") + host::FormatValueJson(argument);
+        }
+        frames += EncodeFrame("{\"id\":" + std::to_string(++id) + ",\"method\":\"" +
+                              call->methodName + "\",\"args\":[" + arguments + "]}");
+        calls += line + "\n";
+    };
+    for (std::string line; std::getline(example, line);) {
+        addCall(line);
+    }
+    ASSERT_GT(id, 10);
+    // A transfer whose window is cancelled, then what the control kept.
+    addCall("ConnectCard(\"Kestrova Virtual Reader 0\")");
+    addCall(
+        "WriteRecordWithSNUMTACProc(\"Kestrova Virtual Reader 0\", \"\", \"1003\", 4, \"2520\", "
+        "\"123456\", \"<CAPTION>Transfer</CAPTION>\")");
+    addCall("GetLastError()");
+    addCall("GetRespSNUM()");
+
+    const KestrovaOutput expected = process_.Run(
+        "run --json --simulate --ui console --confirm cancel "
+        "--page-url https://card.kestrova.example.com/ '" +
+        process_.WriteFile("calls.txt", calls) + "'");
+    ASSERT_EQ(expected.status, 0) << expected.err;
+
+    // The options from the configuration file this time, the caller Firefox.
+    setenv("KESTROVA_HOST_CONFIG",
+           process_.WriteFile("host.conf", "simulate\nui=console\nconfirm=cancel\n").c_str(), 1);
+    const KestrovaOutput output = Host(kFirefoxCaller, frames);
+    EXPECT_EQ(output.status, 0) << output.err;
+    bool whole = false;
+    const std::vector<Json> replies = Replies(output.out, whole);
+    EXPECT_TRUE(whole);
+    ASSERT_EQ(replies.size(), static_cast<std::size_t>(id) + 1);
+
+    std::istringstream lines(expected.out);
+    std::size_t index = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++index;
+        const Json run = Json::parse(line);
+        ASSERT_LT(index, replies.size());
+        EXPECT_EQ(replies[index]["id"], index);
+        EXPECT_EQ(replies[index]["result"], run["result"]) << run["call"];
+    }
+    EXPECT_EQ(index, static_cast<std::size_t>(id));
+}
+
+// The page goes while the confirmation window waits for the card to be taken
+// out (nobody takes it): the input ends, the window is cancelled, the host
+// answers the call and exits. In the text window told to confirm, and in the
+// Qt window drawn offscreen.
+TEST_F(HostProcessTest, TheHostExitsWhenThePageGoesDuringTheWindow) {
+    const std::string record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
+                               "0040987654321098" + "KESTROVA BANK   ";
+    const Json transfer = {{"id", 2},
+                           {"method", "WriteRecordWithSNUMTACProc"},
+                           {"args",
+                            {"Kestrova Virtual Reader 0", "", "1003", record.size(), record,
+                             "123456", "<CAPTION>Transfer</CAPTION>"}}};
+    const std::string input =
+        EncodeFrame(kHello) +
+        EncodeFrame(R"({"id":1,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})") +
+        EncodeFrame(transfer.dump());
+    // What a cancelled window gives, from the kestrova command.
+    const KestrovaOutput cancelled = process_.Run(
+        "run --json --simulate --ui console --confirm cancel "
+        "--page-url https://card.kestrova.example.com/ '" +
+        process_.WriteFile("calls.txt",
+                           "ConnectCard(\"Kestrova Virtual Reader 0\")\n"
+                           "WriteRecordWithSNUMTACProc(\"Kestrova Virtual Reader 0\", "
+                           "\"\", \"1003\", " +
+                               std::to_string(record.size()) + ", \"" + record +
+                               "\", \"123456\", "
+                               "\"<CAPTION>Transfer</CAPTION>\")\n") +
+        "'");
+    ASSERT_EQ(cancelled.status, 0) << cancelled.err;
+    const Json cancelledResult =
+        Json::parse(cancelled.out.substr(cancelled.out.find('\n') + 1))["result"];
+    ASSERT_NE(cancelledResult, 0);
+
+    std::vector<std::string> views = {"--ui=console --confirm=ok"};
+#ifdef KESTROVA_WITH_QT
+    views.emplace_back("--ui=qt");
+#endif
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    for (const std::string& view : views) {
+        const KestrovaOutput output = Host("--simulate " + view + " " + kChromiumCaller, input);
+        EXPECT_EQ(output.status, 0) << view << ": " << output.err;
+        bool whole = false;
+        const std::vector<Json> replies = Replies(output.out, whole);
+        EXPECT_TRUE(whole) << view;
+        ASSERT_EQ(replies.size(), 3U) << view;
+        EXPECT_EQ(replies[1]["result"], 0) << view;
+        EXPECT_EQ(replies[2]["result"], cancelledResult) << view;
+    }
+    unsetenv("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+}  // namespace kestrova::bridge
