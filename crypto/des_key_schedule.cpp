@@ -52,8 +52,9 @@ constexpr ChunkTable MakeChoice2Table() {
     ChunkTable table{};
     for (unsigned index = 0; index < 8; ++index) {
         const unsigned halfShift = index < 4 ? 28 : 0;
-        for (std::uint64_t bits = 0; bits <= kChunkMask; ++bits) {
-            const std::uint64_t joined = (bits << (kChunkBits * (index % 4))) << halfShift;
+        for (unsigned bits = 0; bits <= kChunkMask; ++bits) {
+            const std::uint64_t joined = (std::uint64_t{bits} << (kChunkBits * (index % 4)))
+                                         << halfShift;
             table[index][bits] = RoundsForm(Permute(joined, 56, kPermutedChoice2));
         }
     }

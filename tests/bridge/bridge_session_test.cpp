@@ -25,9 +25,9 @@
 #include "platform/pause.h"
 #include "reader/card_service.h"
 #include "reader/service_binding.h"
-#include "sim/card_profile.h"
-#include "sim/profile_installer.h"
-#include "sim/simulated_pcsc.h"
+#include "sim/profiles/card_profile.h"
+#include "sim/profiles/profile_installer.h"
+#include "sim/service/simulated_pcsc.h"
 #include "tests/support/recording_user_interface.h"
 
 namespace kestrova::bridge {
