@@ -28,6 +28,7 @@ class MedianTimeReporter : public benchmark::ConsoleReporter {
                 // Only aggregates reach the reporter with
                 // --benchmark_report_aggregates_only.
                 aggregateMedians_[name] = run.GetAdjustedCPUTime();
+                aggregateRepetitions_[name] = static_cast<std::size_t>(run.repetitions);
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -46,13 +47,17 @@ class MedianTimeReporter : public benchmark::ConsoleReporter {
     }
 
     std::size_t RepetitionsOf(const std::string& name) const {
-        const auto found = times_.find(name);
-        return found == times_.end() ? 0 : found->second.size();
+        if (const auto found = times_.find(name); found != times_.end()) {
+            return found->second.size();
+        }
+        const auto found = aggregateRepetitions_.find(name);
+        return found == aggregateRepetitions_.end() ? 0 : found->second;
     }
 
   private:
     std::map<std::string, std::vector<double>> times_;
     std::map<std::string, double> aggregateMedians_;
+    std::map<std::string, std::size_t> aggregateRepetitions_;
 };
 
 }  // namespace
