@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing, fuzzing and
-# benchmarking Kestrova needs. Safe to run again: apt-get skips what is there.
+# benchmarking Kestrova needs; with --demo only what configuring the dev preset
+# and running the demo need (no Wine, browsers or fuzzing tools). Safe to run
+# again: apt-get skips what is there.
 set -euo pipefail
 
-packages=(
+demo_packages=(
   build-essential cmake ninja-build pkg-config
+  # Configuring finds the test framework and OpenSSL; the virtual card's
+  # profiles are JSON.
+  libgtest-dev libgmock-dev libssl-dev libpcsclite-dev nlohmann-json3-dev
+  # The Qt window and its Ming face for Chinese texts.
+  qt6-base-dev fonts-arphic-uming
+)
+
+packages=(
+  "${demo_packages[@]}"
   clang libclang-rt-14-dev clang-format clang-tidy
-  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-  libpcsclite-dev
+  libbenchmark-dev
   # The page API's TypeScript declaration is checked with tsc.
   node-typescript
-  # The virtual card's profiles, and the end-to-end tests on the real PC/SC
-  # daemon with the card behind the vpcd reader driver (driven by Python).
-  nlohmann-json3-dev pcscd vsmartcard-vpcd python3
-  # The windowed user interface, its Ming face for Chinese texts, and the
-  # tests that drive the real window on a virtual display.
-  qt6-base-dev fonts-arphic-uming xvfb xdotool
+  # The end-to-end tests on the real PC/SC daemon with the card behind the
+  # vpcd reader driver (driven by Python).
+  pcscd vsmartcard-vpcd python3
+  # The tests that drive the real window on a virtual display.
+  xvfb xdotool
   # The Windows module cross-built with mingw-w64 (widl and the IDL files
   # from libwine-dev), and its tests under Wine on a virtual display.
   wine wine64 libwine-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
@@ -24,6 +33,12 @@ packages=(
   # ESR, driven over their debugging protocols, served over https.
   chromium firefox-esr python3-websocket openssl
 )
+
+case "${1:-}" in
+  --demo) packages=("${demo_packages[@]}") ;;
+  "") ;;
+  *) echo "usage: $0 [--demo]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
