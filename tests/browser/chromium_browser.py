@@ -4,61 +4,29 @@ by its process id."""
 
 import json
 import os
-import re
 import shutil
-import subprocess
-import threading
 import time
 
-import websocket
+from browser_process import WAIT, BrowserError, BrowserProcess, ProtocolSocket
 
-WAIT = 20.0
-
-
-class BrowserError(Exception):
-    pass
+__all__ = ["WAIT", "BrowserError", "Chromium", "find_chromium"]
 
 
 def find_chromium():
     return shutil.which("chromium") or shutil.which("chromium-browser")
 
 
-class DevTools:
+class DevTools(ProtocolSocket):
     """One websocket to the browser; page sessions are flat sessionIds."""
 
-    def __init__(self, url):
-        self.socket = websocket.create_connection(url, timeout=WAIT, suppress_origin=True)
-        self.next_id = 0
-        self.events = []
-        self.lock = threading.Lock()
-
-    def close(self):
-        self.socket.close()
-
     def send(self, method, params=None, session=None, timeout=WAIT):
-        with self.lock:
-            self.next_id += 1
-            message_id = self.next_id
-            message = {"id": message_id, "method": method, "params": params or {}}
-            if session is not None:
-                message["sessionId"] = session
-            self.socket.send(json.dumps(message))
-            deadline = time.monotonic() + timeout
-            while True:
-                remaining = deadline - time.monotonic()
-                if remaining <= 0:
-                    raise BrowserError(f"{method}: no answer in {timeout} s")
-                self.socket.settimeout(remaining)
-                try:
-                    answer = json.loads(self.socket.recv())
-                except websocket.WebSocketTimeoutException as timeout_error:
-                    raise BrowserError(f"{method}: no answer in {timeout} s") from timeout_error
-                if answer.get("id") == message_id:
-                    if "error" in answer:
-                        raise BrowserError(f"{method}: {answer['error']}")
-                    return answer.get("result", {})
-                if "method" in answer:
-                    self.events.append(answer)
+        message = {"method": method, "params": params or {}}
+        if session is not None:
+            message["sessionId"] = session
+        answer = self.exchange(method, message, timeout)
+        if "error" in answer:
+            raise BrowserError(f"{method}: {answer['error']}")
+        return answer.get("result", {})
 
 
 class Page:
@@ -108,13 +76,15 @@ class Page:
         self.devtools.send("Target.closeTarget", {"targetId": self.target})
 
 
-class Chromium:
+class Chromium(BrowserProcess):
     """`extension_dir` is loaded unpacked; `host_manifest` (a dict) is written
     to the profile's NativeMessagingHosts folder; `resolve` maps host names to
     127.0.0.1:port."""
 
+    close_command = "Browser.close"
+
     def __init__(self, work_dir, extension_dir, host_manifest=None, resolve=None):
-        self.work_dir = work_dir
+        super().__init__(work_dir, "chromium.log")
         self.profile = os.path.join(work_dir, "chromium-profile")
         shutil.rmtree(self.profile, ignore_errors=True)
         os.makedirs(os.path.join(self.profile, "NativeMessagingHosts"))
@@ -125,9 +95,6 @@ class Chromium:
                 json.dump(host_manifest, file)
         self.extension_dir = extension_dir
         self.resolve = resolve or {}
-        self.process = None
-        self.drainer = None
-        self.devtools = None
 
     def __enter__(self):
         rules = ",".join(f"MAP {host} {target}" for host, target in self.resolve.items())
@@ -141,50 +108,12 @@ class Chromium:
         if rules:
             command.append(f"--host-resolver-rules={rules}")
         command.append("about:blank")
-        self.log = open(os.path.join(self.work_dir, "chromium.log"), "w")
-        self.process = subprocess.Popen(command, stdout=self.log, stderr=subprocess.PIPE,
-                                        text=True, start_new_session=True)
-        url = self._devtools_url()
-        self.devtools = DevTools(url)
+        self.remote = DevTools(self.start(command, r"DevTools listening on (ws://\S+)", WAIT))
         return self
 
-    def _devtools_url(self):
-        deadline = time.monotonic() + WAIT
-        while time.monotonic() < deadline:
-            line = self.process.stderr.readline()
-            if not line:
-                break
-            self.log.write(line)
-            found = re.search(r"DevTools listening on (ws://\S+)", line)
-            if found:
-                self.drainer = threading.Thread(target=self._drain, daemon=True)
-                self.drainer.start()
-                return found.group(1)
-        raise BrowserError("chromium did not open its DevTools socket")
-
-    def _drain(self):
-        for line in self.process.stderr:
-            self.log.write(line)
-        self.log.flush()
-
-    def __exit__(self, *_):
-        if self.devtools is not None:
-            try:
-                self.devtools.send("Browser.close", timeout=5)
-            except Exception:  # noqa: BLE001  (it may be gone already)
-                pass
-            self.devtools.close()
-        if self.process is not None:
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                # Its helpers share the session the browser leads.
-                os.killpg(self.process.pid, 9)
-                self.process.wait(timeout=10)
-        if self.drainer is not None:
-            self.drainer.join(timeout=10)
-        self.log.close()
-        return False
+    @property
+    def devtools(self):
+        return self.remote
 
     def open(self, url):
         target = self.devtools.send("Target.createTarget", {"url": "about:blank"})["targetId"]

@@ -7,15 +7,10 @@ stopped by its process id."""
 
 import json
 import os
-import re
 import shutil
-import subprocess
-import threading
 import time
 
-import websocket
-
-from chromium_browser import WAIT, BrowserError
+from browser_process import WAIT, BrowserError, BrowserProcess, ProtocolSocket
 
 PREFERENCES = {
     "app.update.enabled": False,
@@ -33,36 +28,12 @@ def find_firefox():
     return shutil.which("firefox-esr") or shutil.which("firefox")
 
 
-class BiDi:
-    def __init__(self, url):
-        self.socket = websocket.create_connection(url, timeout=WAIT, suppress_origin=True)
-        self.next_id = 0
-        self.lock = threading.Lock()
-
-    def close(self):
-        self.socket.close()
-
+class BiDi(ProtocolSocket):
     def send(self, method, params=None, timeout=WAIT):
-        with self.lock:
-            self.next_id += 1
-            message_id = self.next_id
-            self.socket.send(json.dumps({"id": message_id, "method": method,
-                                         "params": params or {}}))
-            deadline = time.monotonic() + timeout
-            while True:
-                remaining = deadline - time.monotonic()
-                if remaining <= 0:
-                    raise BrowserError(f"{method}: no answer in {timeout} s")
-                self.socket.settimeout(remaining)
-                try:
-                    answer = json.loads(self.socket.recv())
-                except websocket.WebSocketTimeoutException as timeout_error:
-                    raise BrowserError(f"{method}: no answer in {timeout} s") from timeout_error
-                if answer.get("id") == message_id:
-                    if answer.get("type") == "error":
-                        raise BrowserError(f"{method}: {answer.get('error')}: "
-                                           f"{answer.get('message')}")
-                    return answer.get("result", {})
+        answer = self.exchange(method, {"method": method, "params": params or {}}, timeout)
+        if answer.get("type") == "error":
+            raise BrowserError(f"{method}: {answer.get('error')}: {answer.get('message')}")
+        return answer.get("result", {})
 
 
 class FirefoxPage:
@@ -95,9 +66,11 @@ class FirefoxPage:
         self.bidi.send("browsingContext.close", {"context": self.context})
 
 
-class Firefox:
+class Firefox(BrowserProcess):
+    close_command = "browser.close"
+
     def __init__(self, work_dir, extension_dir, host_manifest=None, local_domains=()):
-        self.work_dir = work_dir
+        super().__init__(work_dir, "firefox.log")
         self.home = os.path.join(work_dir, "firefox-home")
         shutil.rmtree(self.home, ignore_errors=True)
         self.profile = os.path.join(self.home, "profile")
@@ -114,65 +87,22 @@ class Firefox:
             with open(os.path.join(hosts, host_manifest["name"] + ".json"), "w") as file:
                 json.dump(host_manifest, file)
         self.extension_dir = extension_dir
-        self.process = None
-        self.drainer = None
-        self.bidi = None
 
     def __enter__(self):
-        self.log = open(os.path.join(self.work_dir, "firefox.log"), "w")
         environment = dict(os.environ, HOME=self.home, MOZ_CRASHREPORTER_DISABLE="1")
         environment.pop("DISPLAY", None)
-        self.process = subprocess.Popen(
-            [find_firefox(), "--headless", "--no-remote", "--profile", self.profile,
-             "--remote-debugging-port", "0", "about:blank"],
-            stdout=self.log, stderr=subprocess.PIPE, text=True, env=environment,
-            start_new_session=True)
-        self.bidi = BiDi(self._bidi_url())
-        self.bidi.send("session.new", {"capabilities": {"alwaysMatch": {
+        url = self.start([find_firefox(), "--headless", "--no-remote", "--profile", self.profile,
+                          "--remote-debugging-port", "0", "about:blank"],
+                         r"WebDriver BiDi listening on (ws://\S+)", WAIT * 2, environment)
+        self.remote = BiDi(url.rstrip("/") + "/session")
+        self.remote.send("session.new", {"capabilities": {"alwaysMatch": {
             "acceptInsecureCerts": True}}}, timeout=WAIT * 2)
-        self.bidi.send("webExtension.install", {"extensionData": {
+        self.remote.send("webExtension.install", {"extensionData": {
             "type": "path", "path": self.extension_dir}})
         return self
 
-    def _bidi_url(self):
-        deadline = time.monotonic() + WAIT * 2
-        while time.monotonic() < deadline:
-            line = self.process.stderr.readline()
-            if not line:
-                break
-            self.log.write(line)
-            found = re.search(r"WebDriver BiDi listening on (ws://\S+)", line)
-            if found:
-                self.drainer = threading.Thread(target=self._drain, daemon=True)
-                self.drainer.start()
-                return found.group(1).rstrip("/") + "/session"
-        raise BrowserError("firefox did not open its WebDriver BiDi socket")
-
-    def _drain(self):
-        for line in self.process.stderr:
-            self.log.write(line)
-        self.log.flush()
-
-    def __exit__(self, *_):
-        if self.bidi is not None:
-            try:
-                self.bidi.send("browser.close", timeout=5)
-            except Exception:  # noqa: BLE001  (it may be gone already)
-                pass
-            self.bidi.close()
-        if self.process is not None:
-            try:
-                self.process.wait(timeout=15)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.process.pid, 9)
-                self.process.wait(timeout=10)
-        if self.drainer is not None:
-            self.drainer.join(timeout=10)
-        self.log.close()
-        return False
-
     def open(self, url):
-        context = self.bidi.send("browsingContext.create", {"type": "tab"})["context"]
-        self.bidi.send("browsingContext.navigate",
+        context = self.remote.send("browsingContext.create", {"type": "tab"})["context"]
+        self.remote.send("browsingContext.navigate",
                        {"context": context, "url": url, "wait": "complete"})
-        return FirefoxPage(self.bidi, context)
+        return FirefoxPage(self.remote, context)
