@@ -37,10 +37,11 @@ GetRespTAC()
 GetTransactionAccount()
 DisconnectCard("{READER}")
 """
-# What the page prints for each way of answering, in the order they run: the
-# card counts its transfers, the cancelled one too.
+# (the keys the person presses once the card is back, whether the transfer
+# is cancelled, what the page prints), in the order they run: the card counts
+# its transfers, the cancelled one too.
 CASES = [
-    ("Tab to OK and Enter", ["Tab", "Return"], [
+    (["Tab", "Return"], False, [
         'ListReaders() -> 0',
         f'ConnectCard("{READER}") -> 0',
         f'{TRANSFER} -> 0',
@@ -49,7 +50,7 @@ CASES = [
         'GetTransactionAccount() -> "0040123456789012"',
         f'DisconnectCard("{READER}") -> 0',
     ]),
-    ("Enter on Cancel", ["Return"], [
+    (["Return"], True, [
         'ListReaders() -> 0',
         f'ConnectCard("{READER}") -> 0',
         f'{TRANSFER} -> 5123',
@@ -124,7 +125,7 @@ def ended_within(process, seconds):
         return False
 
 
-def answer_like_a_person(args, daemon, x_server, keys, expected):
+def answer_like_a_person(args, daemon, x_server, keys, cancelled, expected):
     page = os.path.join(args.work_dir, "person_at_window.txt")
     with open(page, "w", encoding="utf-8") as file:
         file.write(PAGE)
@@ -141,7 +142,7 @@ def answer_like_a_person(args, daemon, x_server, keys, expected):
         daemon.card("insert", READER)
         time.sleep(1.0)  # the window looks for the card five times a second
         press(environment, keys)
-        if "5123" in expected[2]:
+        if cancelled:
             wait_for_window(environment, kestrova, CANCELLED_BOX)
             press(environment, ["Return"])
         if not ended_within(kestrova, driver.WAIT):
@@ -160,8 +161,8 @@ def answer_like_a_person(args, daemon, x_server, keys, expected):
 def in_the_window(args, daemon):
     x_server = XServer(daemon.log)
     try:
-        for _, keys, expected in CASES:
-            answer_like_a_person(args, daemon, x_server, keys, expected)
+        for keys, cancelled, expected in CASES:
+            answer_like_a_person(args, daemon, x_server, keys, cancelled, expected)
     finally:
         x_server.stop()
     return ("the Qt window was confirmed with Tab and Enter, and cancelled with Enter on its "
