@@ -2,10 +2,12 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 
 #include "card/card_result_codes.h"
 #include "card/hex.h"
 #include "card/raw_commands.h"
+#include "platform/secure_wipe.h"
 #include "reader/raw_exchange.h"
 
 namespace kestrova {
@@ -28,6 +30,10 @@ std::int32_t TransmitHexCommand(std::int32_t slotNumber, std::int32_t commandLen
     if (command == nullptr) {
         return kResultNoMemory;
     }
+    // A page may send a PIN block this way: the decoded bytes are wiped
+    // however the call ends, before the buffer goes back to the heap.
+    std::span<std::uint8_t> commandBytes(command.get(), commandSize);
+    const platform::WipeOnExit wipeCommand(commandBytes);
     if (HexDecode(2 * commandLength, commandText, command.get()) != 0) {
         return kResultBadHexText;
     }

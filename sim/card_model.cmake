@@ -38,6 +38,7 @@ set_target_properties(kestrova_card_model PROPERTIES
 # kestrova-vicc: the frame handling and options are a library for the tests.
 add_library(kestrova_vicc_core STATIC
   vicc/vicc_loop.cpp
+  vicc/removal_plan.cpp
   vicc/vicc_options.cpp
   vicc/vicc_session.cpp
   vicc/vpcd_connection.cpp

@@ -64,7 +64,11 @@ void QtDialogWindow::CreateItems() {
         QWidget* widget = nullptr;
         if (IsButton(item.kind)) {
             auto* button = new QPushButton(FromAnsi(item.text), this);
-            button->setAutoDefault(item.kind == DialogItemKind::DefaultPushButton);
+            // Every button is the default while it has the focus, so Enter
+            // presses the focused button, as the platform's own dialogs do;
+            // the template's default button answers Enter only when it has
+            // the focus or no other button has.
+            button->setAutoDefault(true);
             button->setDefault(item.kind == DialogItemKind::DefaultPushButton);
             const int id = item.id;
             connect(button, &QPushButton::clicked, this, [this, id] {

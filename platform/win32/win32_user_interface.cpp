@@ -29,10 +29,15 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
             window->Dialog().OnTimer(*window, static_cast<std::uint32_t>(wParam));
             return TRUE;
         case WM_COMMAND:
-            // Enter reaches the default button even while it is disabled;
-            // only an enabled OK counts as pressed.
+            // Enter comes as the default button's command wherever the focus
+            // is, also while that button is disabled. It must press the
+            // button that has the focus, as a click does (a click moves the
+            // focus to its button first): Enter on Cancel cancels, and only
+            // an enabled OK counts as pressed.
             if (LOWORD(wParam) == IDOK) {
-                if (IsWindowEnabled(GetDlgItem(dialog, IDOK))) {
+                if (GetFocus() == GetDlgItem(dialog, IDCANCEL)) {
+                    window->Dialog().OnCancel(*window);
+                } else if (IsWindowEnabled(GetDlgItem(dialog, IDOK))) {
                     window->Dialog().OnOK(*window);
                 }
                 return TRUE;

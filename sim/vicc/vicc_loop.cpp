@@ -7,13 +7,18 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 
 #include "sim/service/hex_bytes.h"
+#include "sim/vicc/removal_plan.h"
 #include "sim/vicc/vicc_session.h"
 #include "sim/vicc/vpcd_connection.h"
 
 namespace kestrova::sim::vicc {
 namespace {
+
+constexpr std::string_view kRemoveAfterCommand = "remove-after-command ";
 
 // Lines from a descriptor, as they arrive.
 class CommandLines {
@@ -87,6 +92,7 @@ class Vicc {
         }
         frames_ = FrameReader();
         session_ = std::make_unique<ViccSession>(card_);
+        ++connectionNumber_;
         Say("card inserted");
         return true;
     }
@@ -97,11 +103,25 @@ class Vicc {
             return;
         }
         connection_.reset();
+        ++connectionNumber_;
         card_.Reset();
         Say("card removed");
     }
 
+    // Counts commands from now on, also across the card's moves in between.
+    void ArmRemoval(std::string_view arguments) {
+        auto parsed = RemovalPlan::Parse(arguments);
+        if (const auto* error = std::get_if<std::string>(&parsed)) {
+            Say("error: " + *error);
+            return;
+        }
+        removal_ = std::get<RemovalPlan>(std::move(parsed));
+        Say("armed");
+    }
+
     const VpcdConnection* Connection() const { return connection_.get(); }
+    // Changes whenever the card goes in or out.
+    int ConnectionNumber() const { return connectionNumber_; }
 
     // False when vpcd went away.
     bool Serve() {
@@ -121,6 +141,12 @@ class Vicc {
                 connection_.reset();
                 return false;
             }
+            // vpcd's one-byte control codes are no commands of the card.
+            if (removal_ && payload->size() > 1 && removal_->CountsDown(*payload)) {
+                removal_.reset();
+                Remove();  // what vpcd sent after the command is lost with the card
+                return true;
+            }
         }
         return true;
     }
@@ -135,6 +161,8 @@ class Vicc {
     std::unique_ptr<VpcdConnection> connection_;
     std::unique_ptr<ViccSession> session_;
     FrameReader frames_;
+    std::optional<RemovalPlan> removal_;
+    int connectionNumber_ = 0;
 };
 
 }  // namespace
@@ -161,26 +189,35 @@ int RunVicc(const ViccOptions& options, SimulatedCard& card, int commandDescript
             err << "kestrova-vicc: poll failed\n";
             return kViccExitFailure;
         }
-        if (watched[1].fd >= 0 && (watched[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0 &&
+        constexpr short kReady = POLLIN | POLLHUP | POLLERR;
+        const bool commandsReady = watched[0].fd >= 0 && (watched[0].revents & kReady) != 0;
+        const bool cardReady = watched[1].fd >= 0 && (watched[1].revents & kReady) != 0;
+        const int connection = vicc.ConnectionNumber();
+        // Commands first: what the test asked for before vpcd's next frame
+        // (a removal armed, the card taken out) is in force when it comes.
+        if (commandsReady) {
+            commands.Read();
+            while (auto command = commands.Next()) {
+                if (*command == "remove") {
+                    vicc.Remove();
+                } else if (*command == "insert") {
+                    if (!vicc.Insert()) {
+                        return kViccExitFailure;
+                    }
+                } else if (command->starts_with(kRemoveAfterCommand)) {
+                    vicc.ArmRemoval(std::string_view(*command).substr(kRemoveAfterCommand.size()));
+                } else if (*command == "quit") {
+                    return kViccExitSuccess;
+                } else if (!command->empty()) {
+                    vicc.Say("error: unknown command \"" + *command +
+                             "\" (remove, remove-after-command, insert, quit)");
+                }
+            }
+        }
+        // The frames waiting belong to the connection polled, if it is still there.
+        if (cardReady && vicc.ConnectionNumber() == connection && vicc.Connection() != nullptr &&
             !vicc.Serve()) {
             return kViccExitFailure;
-        }
-        if (watched[0].fd < 0 || (watched[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
-            continue;
-        }
-        commands.Read();
-        while (auto command = commands.Next()) {
-            if (*command == "remove") {
-                vicc.Remove();
-            } else if (*command == "insert") {
-                if (!vicc.Insert()) {
-                    return kViccExitFailure;
-                }
-            } else if (*command == "quit") {
-                return kViccExitSuccess;
-            } else if (!command->empty()) {
-                vicc.Say("error: unknown command \"" + *command + "\" (remove, insert, quit)");
-            }
         }
     }
 }

@@ -13,8 +13,9 @@ namespace kestrova::sim::vicc {
 inline constexpr int kViccExitSuccess = 0;
 inline constexpr int kViccExitFailure = 1;
 
-// Reads commands ("remove", "insert", "quit"), one per line, from
-// commandDescriptor and answers each with one line on out. Runs until
+// Reads commands ("remove", "remove-after-command HEX [N]", "insert",
+// "quit"), one per line, from commandDescriptor and answers each with one
+// line on out; an armed removal says "card removed" when it happens. Runs until
 // "quit", until the commands end while the card is out, or until vpcd cannot
 // be reached or closes the connection (kViccExitFailure, reason on err).
 int RunVicc(const ViccOptions& options, SimulatedCard& card, int commandDescriptor,

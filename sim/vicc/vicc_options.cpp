@@ -89,8 +89,12 @@ std::string ViccUsage() {
            "                          error\n"
            "\n"
            "Commands on standard input, one per line, each answered by one line on\n"
-           "standard output (\"card removed\", \"card inserted\" or \"error: ...\"):\n"
+           "standard output (\"card removed\", \"card inserted\", \"armed\" or \"error: ...\"):\n"
            "  remove    take the card out (closes the connection to vpcd)\n"
+           "  remove-after-command HEX [N]\n"
+           "            take the card out right after it has answered the N-th (default 1)\n"
+           "            command from now that starts with the bytes HEX; \"card removed\"\n"
+           "            follows then\n"
            "  insert    put it back (connects again: a fresh power-up)\n"
            "  quit      stop\n";
 }

@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "card/card_result_codes.h"
 #include "tests/card/scripted_card_fixture.h"
+#include "tests/card/wipe_recorder.h"
 
 namespace kestrova {
 namespace {
@@ -58,6 +62,34 @@ TEST_F(RawCommandTest, TransmitStoresTheDataOrFilesTheFailure) {
         EXPECT_EQ(Fields(), "0 0 0 ");
     }
     EXPECT_EQ(CommandCount(), 3U);
+}
+
+// A page may send a VERIFY with a PIN block through the pass-through: the
+// decoded command is wiped, also when its text turns out to be bad halfway.
+TEST_F(RawCommandTest, TheDecodedCommandIsWipedOnEveryWayOut) {
+    const std::vector<std::uint8_t> verify =
+        sim::HexBytes("00 20 00 10 08 12 34 56 FF FF FF FF FF");
+    const auto wiped = [](const std::vector<std::uint8_t>& bytes, std::size_t decoded) {
+        for (const std::vector<std::uint8_t>& buffer : testing::WipedBuffers()) {
+            if (buffer.size() == bytes.size() &&
+                std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(decoded),
+                           buffer.begin())) {
+                return true;
+            }
+        }
+        return false;
+    };
+    Expect("00 20 00 10 08 12 34 56 FF FF FF FF FF", "90 00");
+    testing::ForgetWipes();
+    EXPECT_EQ(TransmitHexCommand(kCardSlot, 13, "0020001008123456FFFFFFFFFF", Stale()), 0);
+    EXPECT_TRUE(wiped(verify, verify.size()));
+    ExpectAllExchanged();
+
+    testing::ForgetWipes();
+    EXPECT_EQ(TransmitHexCommand(kCardSlot, 13, "0020001008123456FFFFFFFF-F", Stale()),
+              kResultBadHexText);
+    EXPECT_TRUE(wiped(verify, 8));
+    EXPECT_EQ(CommandCount(), 1U);
 }
 
 TEST_F(RawCommandTest, SelectionsCheckTheirIdentifierTextFirst) {

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""A transfer confirmed the way a person does it, in the real Qt window.
+"""Transfers answered the way a person does it, in the real Qt window.
 
 On an X server of its own (Xvfb) `kestrova run --ui qt` writes a transfer on
 the virtual card behind pcscd and shows the confirmation window. Like a
-person, the test first presses Enter too early (OK must not answer yet),
-takes the card out, puts it back, and presses Enter again: the window must
-close and the page must read the card's SNUM and TAC. The daemon runs in
-private namespaces as in e2e_driver.py; skipped (77) where that, Xvfb,
+person, the test takes the card out, puts it back and then uses the keys:
+Tab to the OK button and Enter confirms the transfer, and the page reads the
+card's SNUM and TAC; Enter alone, with the focus still on the Cancel button
+where the window put it, cancels the next transfer (5123, the box that says
+so answered with Enter), and the page reads nothing of it. The daemon runs
+in private namespaces as in e2e_driver.py; skipped (77) where that, Xvfb,
 xdotool or kestrova's Qt window is missing.
 """
 
@@ -25,24 +27,40 @@ CAPTION = "轉帳確認"
 RECORD = "252000000000123456" + " " * 30 + "00409876543210980040123456789012"
 MESSAGE = (f"<Tag1>{CAPTION}</Tag1><Tag4>請將晶片卡拔出後再插入，然後按「確定」完成交易。</Tag4>"
            "<Tag6>轉出帳號</Tag6><Tag7>轉入帳號</Tag7><Tag8>交易金額</Tag8>")
+TRANSFER = (f'WriteRecordWithSNUMTACProc("{READER}", "", "1003", 80, "{RECORD}", "123456", '
+            f'"{MESSAGE}")')
 PAGE = f"""ListReaders()
 ConnectCard("{READER}")
-WriteRecordWithSNUMTACProc("{READER}", "", "1003", 80, "{RECORD}", "123456", "{MESSAGE}")
+{TRANSFER}
 GetRespSNUM()
 GetRespTAC()
 GetTransactionAccount()
 DisconnectCard("{READER}")
 """
-EXPECTED = [
-    'ListReaders() -> 0',
-    f'ConnectCard("{READER}") -> 0',
-    f'WriteRecordWithSNUMTACProc("{READER}", "", "1003", 80, "{RECORD}", "123456", '
-    f'"{MESSAGE}") -> 0',
-    'GetRespSNUM() -> "00000001"',
-    'GetRespTAC() -> "F2062EE09F809107"',
-    'GetTransactionAccount() -> "0040123456789012"',
-    f'DisconnectCard("{READER}") -> 0',
+# (the keys the person presses once the card is back, whether the transfer
+# is cancelled, what the page prints), in the order they run: the card counts
+# its transfers, the cancelled one too.
+CASES = [
+    (["Tab", "Return"], False, [
+        'ListReaders() -> 0',
+        f'ConnectCard("{READER}") -> 0',
+        f'{TRANSFER} -> 0',
+        'GetRespSNUM() -> "00000001"',
+        'GetRespTAC() -> "F2062EE09F809107"',
+        'GetTransactionAccount() -> "0040123456789012"',
+        f'DisconnectCard("{READER}") -> 0',
+    ]),
+    (["Return"], True, [
+        'ListReaders() -> 0',
+        f'ConnectCard("{READER}") -> 0',
+        f'{TRANSFER} -> 5123',
+        'GetRespSNUM() -> null',
+        'GetRespTAC() -> null',
+        'GetTransactionAccount() -> null',
+        f'DisconnectCard("{READER}") -> 0',
+    ]),
 ]
+CANCELLED_BOX = "Kestrova"
 
 
 def unavailable(args):
@@ -81,21 +99,22 @@ class XServer:
         driver.stop(self.process, "Xvfb")
 
 
-def press_enter(environment):
-    subprocess.run(["xdotool", "key", "Return"], env=environment, check=True, timeout=10)
+def press(environment, keys):
+    subprocess.run(["xdotool", "key"] + keys, env=environment, check=True, timeout=10)
 
 
-def wait_for_window(environment, kestrova):
+def wait_for_window(environment, kestrova, name):
     deadline = time.monotonic() + driver.WAIT
     while time.monotonic() < deadline:
         if kestrova.poll() is not None:
-            raise driver.Failure(f"kestrova ended before its window showed: {kestrova.returncode}")
-        found = subprocess.run(["xdotool", "search", "--name", CAPTION], env=environment,
-                               capture_output=True, text=True, timeout=10)
+            raise driver.Failure(f"kestrova ended before its window {name} showed: "
+                                 f"{kestrova.returncode}")
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                               env=environment, capture_output=True, text=True, timeout=10)
         if found.returncode == 0 and found.stdout.strip():
             return
         time.sleep(0.1)
-    raise driver.Failure(f"no window named {CAPTION} showed")
+    raise driver.Failure(f"no window named {name} showed")
 
 
 def ended_within(process, seconds):
@@ -106,7 +125,7 @@ def ended_within(process, seconds):
         return False
 
 
-def confirm_like_a_person(args, daemon, x_server):
+def answer_like_a_person(args, daemon, x_server, keys, cancelled, expected):
     page = os.path.join(args.work_dir, "person_at_window.txt")
     with open(page, "w", encoding="utf-8") as file:
         file.write(PAGE)
@@ -117,35 +136,37 @@ def confirm_like_a_person(args, daemon, x_server):
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                                 preexec_fn=driver.die_with_parent)
     try:
-        wait_for_window(environment, kestrova)
-        press_enter(environment)
-        if ended_within(kestrova, 1.0):
-            raise driver.Failure("Enter closed the window before the card was taken out")
+        wait_for_window(environment, kestrova, CAPTION)
         daemon.card("remove", READER)
         time.sleep(1.0)
         daemon.card("insert", READER)
         time.sleep(1.0)  # the window looks for the card five times a second
-        press_enter(environment)
+        press(environment, keys)
+        if cancelled:
+            wait_for_window(environment, kestrova, CANCELLED_BOX)
+            press(environment, ["Return"])
         if not ended_within(kestrova, driver.WAIT):
-            raise driver.Failure("Enter did not confirm the window once the card was back")
+            raise driver.Failure(f"{' '.join(keys)} did not end the window once the card was back")
         printed = kestrova.stdout.read().splitlines()
         errors = kestrova.stderr.read()
     finally:
         driver.stop(kestrova, "kestrova")
     if kestrova.returncode != 0:
         raise driver.Failure(f"kestrova exited with {kestrova.returncode}: {errors}")
-    if printed != EXPECTED:
-        raise driver.Failure("the page printed\n" + "\n".join(printed) +
-                             "\ninstead of\n" + "\n".join(EXPECTED))
+    if printed != expected:
+        raise driver.Failure(f"after {' '.join(keys)} the page printed\n" + "\n".join(printed) +
+                             "\ninstead of\n" + "\n".join(expected))
 
 
 def in_the_window(args, daemon):
     x_server = XServer(daemon.log)
     try:
-        confirm_like_a_person(args, daemon, x_server)
+        for keys, cancelled, expected in CASES:
+            answer_like_a_person(args, daemon, x_server, keys, cancelled, expected)
     finally:
         x_server.stop()
-    return "the Qt window was confirmed with Enter after the card went out and came back"
+    return ("the Qt window was confirmed with Tab and Enter, and cancelled with Enter on its "
+            "Cancel button, after the card went out and came back")
 
 
 def main():

@@ -40,6 +40,11 @@ void PressKey(QWidget& target, int key) {
     QApplication::sendEvent(&target, &press);
 }
 
+void ReleaseKey(QWidget& target, int key) {
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(&target, &release);
+}
+
 TEST_F(QtDialogWindowTest, TimersTickOnTheMainThreadInsideTheModalLoopUntilTheLogicEnds) {
     std::vector<std::uint32_t> ticks;
     bool shownAtStartUp = true;
@@ -78,17 +83,54 @@ TEST_F(QtDialogWindowTest, TheEnabledOkButtonReachesTheLogicAndADisabledOneDoesN
         auto& qtWindow = dynamic_cast<QtDialogWindow&>(window);
         auto* ok = qobject_cast<QPushButton*>(qtWindow.Item(kDialogOk));
         ASSERT_NE(ok, nullptr);
-        EXPECT_TRUE(ok->isDefault());
         ok->click();
-        PressKey(qtWindow, Qt::Key_Return);
         EXPECT_EQ(dialog_.okCount, 0);
         window.EnableItem(kDialogOk, true);
-        PressKey(qtWindow, Qt::Key_Return);  // the default button
+        ok->click();
     };
 
     EXPECT_EQ(userInterface_.RunModal(dialog_), kDialogOk);
     EXPECT_EQ(dialog_.okCount, 1);
     EXPECT_EQ(dialog_.cancelCount, 0);
+}
+
+// Keys go where a person's keys go: to the widget with the focus. With OK
+// disabled at start the focus sits on Cancel, and it stays there when OK is
+// enabled; Enter and Space there must cancel, never confirm.
+TEST_F(QtDialogWindowTest, EnterAndSpacePressTheFocusedButton) {
+    dialog_.onInit = [](DialogWindow& window) {
+        window.EnableItem(kDialogOk, false);
+        window.StartTimer(kRemovalTimer, 200);
+    };
+    dialog_.onCancel = [](DialogWindow&) {};  // counted; the window stays
+    QWidget* focusedAtStart = nullptr;
+    QWidget* focusedAfterTab = nullptr;
+    QWidget* cancel = nullptr;
+    QWidget* ok = nullptr;
+    dialog_.onTimer = [&](DialogWindow& window, std::uint32_t) {
+        auto& qtWindow = dynamic_cast<QtDialogWindow&>(window);
+        cancel = qtWindow.Item(kDialogCancel);
+        ok = qtWindow.Item(kDialogOk);
+        window.StopTimer(kRemovalTimer);
+        window.EnableItem(kDialogOk, true);
+        focusedAtStart = qtWindow.focusWidget();
+        ASSERT_NE(focusedAtStart, nullptr);
+        PressKey(*focusedAtStart, Qt::Key_Return);
+        PressKey(*focusedAtStart, Qt::Key_Enter);
+        PressKey(*focusedAtStart, Qt::Key_Space);
+        ReleaseKey(*focusedAtStart, Qt::Key_Space);
+        EXPECT_EQ(dialog_.okCount, 0);
+        PressKey(*focusedAtStart, Qt::Key_Tab);
+        focusedAfterTab = qtWindow.focusWidget();
+        ASSERT_NE(focusedAfterTab, nullptr);
+        PressKey(*focusedAfterTab, Qt::Key_Return);
+    };
+
+    EXPECT_EQ(userInterface_.RunModal(dialog_), kDialogOk);
+    EXPECT_EQ(dialog_.cancelCount, 3);
+    EXPECT_EQ(dialog_.okCount, 1);
+    EXPECT_EQ(focusedAtStart, cancel);
+    EXPECT_EQ(focusedAfterTab, ok);
 }
 
 TEST_F(QtDialogWindowTest, CancelEscapeAndClosingGoThroughTheLogicWhichDecidesWhenToEnd) {

@@ -177,7 +177,34 @@ TEST_F(ViccLoop, ServesTheCardAndTakesItOutAndBackOnCommand) {
     EXPECT_EQ(Finish(), sim::vicc::kViccExitSuccess);
     EXPECT_EQ(out_.str(),
               "card inserted\ncard removed\nerror: the card is already out\ncard inserted\n"
-              "error: unknown command \"dance\" (remove, insert, quit)\n");
+              "error: unknown command \"dance\" (remove, remove-after-command, insert, quit)\n");
+}
+
+// Armed, the card goes right after answering the chosen command, before vpcd
+// can send the next one; commands that start otherwise do not count. A
+// command line is in force for every frame sent after it.
+TEST_F(ViccLoop, TakesTheCardOutRightAfterTheArmedCommand) {
+    Start();
+    ASSERT_TRUE(vpcd_.Accept());
+    vpcd_.Exchange("01", false);
+    for (const char* wrong : {"remove-after-command 0G", "remove-after-command 002",
+                              "remove-after-command 00 0", "remove-after-command 0020 x"}) {
+        Command(wrong);
+    }
+    Command("remove-after-command 00a404 2");
+    EXPECT_EQ(vpcd_.Exchange("00A40400023F00").substr(0, 2), "6A");
+    EXPECT_EQ(vpcd_.Exchange("00A4020002C200").substr(0, 2), "6A");  // still in
+    EXPECT_EQ(vpcd_.Exchange("00A4040008A000000172950001"), "610C");
+    EXPECT_TRUE(vpcd_.CardGone());
+    Command("quit");
+    EXPECT_EQ(Finish(), sim::vicc::kViccExitSuccess);
+    EXPECT_EQ(out_.str(),
+              "card inserted\n"
+              "error: remove-after-command takes 1 to 16 bytes in hex\n"
+              "error: remove-after-command takes 1 to 16 bytes in hex\n"
+              "error: the count of remove-after-command must be a number from 1 to 1000\n"
+              "error: the count of remove-after-command must be a number from 1 to 1000\n"
+              "armed\ncard removed\n");
 }
 
 TEST_F(ViccLoop, CanStartWithTheCardOutAndStopsWhenTheCommandsEndWhileItIsOut) {

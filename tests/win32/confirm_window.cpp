@@ -2,12 +2,15 @@
 // confirm_window_test.sh, which presses the keys. The card is taken out and
 // put back through the simulated service while the window waits.
 //
-//   confirm_window.exe ok|cancel|timeout
+//   confirm_window.exe ok|enter-on-cancel|cancel|timeout
 //
-// ok: the card moves, the person presses Enter; the window must answer OK.
+// ok: the card moves, the person tabs to OK and presses Enter; the window
+// must answer OK. enter-on-cancel: the card moves, the person presses Enter
+// with the focus still on Cancel, where the window put it; Cancel.
 // cancel: the person presses Escape; Cancel.
 // timeout: the card moves but nobody confirms; the time limit is cut to a few
 // seconds, the time-out box comes, and the window answers Cancel.
+// The program prints "OK enabled" once the window's second phase has begun.
 // Exit status 0 when the answer is the expected one.
 
 #include <cstdio>
@@ -24,6 +27,7 @@ namespace {
 
 constexpr const char* kReader = "Kestrova Virtual Reader 0";
 constexpr int kShortenedSeconds = 3;
+constexpr std::uint32_t kConfirmTimer = 0x2004;  // runs once OK has been enabled
 
 class MovingCardDialog final : public kestrova::CTxnConfirmDlg {
   public:
@@ -45,6 +49,11 @@ class MovingCardDialog final : public kestrova::CTxnConfirmDlg {
             inserted_ = kestrova::sim::InsertCard(kReader);
         }
         CTxnConfirmDlg::OnTimer(window, timerId);
+        if (timerId == kConfirmTimer && !announced_) {
+            announced_ = true;
+            std::printf("OK enabled\n");
+            std::fflush(stdout);
+        }
     }
 
   private:
@@ -52,6 +61,7 @@ class MovingCardDialog final : public kestrova::CTxnConfirmDlg {
     bool shortClock_;
     bool removed_ = false;
     bool inserted_ = false;
+    bool announced_ = false;
 };
 
 void Fill(std::array<char, 20>& field, const char* text) {
@@ -63,9 +73,10 @@ void Fill(std::array<char, 20>& field, const char* text) {
 int main(int argc, char** argv) {
     const char* mode = argc > 1 ? argv[1] : "";
     const bool ok = std::strcmp(mode, "ok") == 0;
+    const bool enterOnCancel = std::strcmp(mode, "enter-on-cancel") == 0;
     const bool timeout = std::strcmp(mode, "timeout") == 0;
-    if (!ok && !timeout && std::strcmp(mode, "cancel") != 0) {
-        std::fprintf(stderr, "usage: confirm_window ok|cancel|timeout\n");
+    if (!ok && !enterOnCancel && !timeout && std::strcmp(mode, "cancel") != 0) {
+        std::fprintf(stderr, "usage: confirm_window ok|enter-on-cancel|cancel|timeout\n");
         return 2;
     }
     std::int32_t slot = 0;
@@ -77,7 +88,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "OpenCard failed: %d\n", static_cast<int>(opened));
         return 1;
     }
-    MovingCardDialog dialog(kestrova::platform::DefaultUserInterface(), ok || timeout, timeout);
+    MovingCardDialog dialog(kestrova::platform::DefaultUserInterface(),
+                            ok || enterOnCancel || timeout, timeout);
     dialog.m_slot = slot;
     dialog.m_rowCount = 3;
     Fill(dialog.m_rowValue[0], "0012345678901");
