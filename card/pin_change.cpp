@@ -29,7 +29,7 @@ std::int32_t ConnectCardForChange(const char* readerName, std::int32_t& slotNumb
     AtrText atrText{};
     const std::int32_t result = OpenCard(readerName, slotNumber, readerCount, textLength, atrText);
     if (result != 0) {
-        ReleaseReader(readerName, readerCount);
+        ReleaseReader(readerName);
     }
     return result;
 }

@@ -83,11 +83,11 @@ std::int32_t CKestrovaCtrl::OpenCardForPage(const char* pReaderName, RefusalNoti
 }
 
 std::int32_t CKestrovaCtrl::DisconnectReader(const char* pReaderName) {
-    return ReleaseReader(pReaderName, ReaderCount);
+    return ReleaseReader(pReaderName);
 }
 
 std::int32_t CKestrovaCtrl::DisconnectCard(const char* pReaderName) {
-    ReleaseReader(pReaderName, ReaderCount);
+    ReleaseReader(pReaderName);
     ResetResults();
     return 0;
 }
@@ -96,7 +96,7 @@ std::string CKestrovaCtrl::GetReaderStatus(const char* pReaderName, std::int32_t
     std::int32_t length = 0;
     AttributeBuffer bytes{};
     const std::int32_t result =
-        QueryReaderAttribute(pReaderName, CurrentSlot, ReaderCount, AttribID, length, bytes);
+        QueryReaderAttribute(pReaderName, CurrentSlot, AttribID, length, bytes);
     if (result != kResultSuccess) {
         LastError = result;
         return {};

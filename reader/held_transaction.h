@@ -20,6 +20,16 @@ void HoldTransaction(CardService& service, SCARDHANDLE card);
 // holds none.
 void EndHeldTransaction(CardService& service);
 
+// Ends the held transaction before a connect on a reader, unless another
+// reader's handle holds it (a transaction holds up only its own reader).
+// Returns the handle whose transaction was ended, or 0.
+SCARDHANDLE EndHeldTransactionBeforeConnect(CardService& service, bool heldByAnotherReader);
+
+// Takes the transaction ended before a connect again when the connect kept
+// its handle, so no other application's commands reach the card between
+// ours. Nothing happens when the handle is gone or another is held.
+void ResumeHeldTransaction(CardService& service, SCARDHANDLE endedOn);
+
 // Forgets the held transaction when `card` is its handle, which is being
 // closed (and the transaction with it).
 void ForgetHeldTransaction(CardService& service, SCARDHANDLE card);

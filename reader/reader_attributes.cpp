@@ -49,15 +49,20 @@ std::int32_t WriteVersionText(const AttributeBuffer& value, AttributeBuffer& tex
 
 }  // namespace
 
-std::int32_t QueryReaderAttribute(const char* name, std::int32_t& currentSlot,
-                                  std::int32_t readerCount, std::int32_t index,
+std::int32_t QueryReaderAttribute(const char* name, std::int32_t& currentSlot, std::int32_t index,
                                   std::int32_t& length, AttributeBuffer& bytes) {
     if (!IsAttributeIndex(index)) {
         return kResultBadAttributeIndex;
     }
-    std::int32_t result = RegisterReader(name, currentSlot);
     std::int32_t slotNumber = currentSlot;
-    if (IsRegisteredSlot(result, readerCount)) {
+    const std::int32_t result = RegisterReader(name, slotNumber);
+    // The page's connected card stays its current one when another reader
+    // is asked about.
+    const ReaderSlot* pageSlot = SlotNumbered(currentSlot);
+    if (pageSlot == nullptr || pageSlot->card == 0) {
+        currentSlot = slotNumber;
+    }
+    if (IsRegisteredSlot(result)) {
         slotNumber = result;
     } else if (result != kResultSuccess) {
         return result;

@@ -18,10 +18,10 @@ inline constexpr std::int32_t kAttributeIndexCount = 5;
 
 // Refuses an index outside 0..4 with kResultBadAttributeIndex before
 // anything else; registers the reader (which moves currentSlot to the
-// reader's slot) and reads the attribute there. The reader must have been
-// connected before: registering leaves no connection.
-std::int32_t QueryReaderAttribute(const char* name, std::int32_t& currentSlot,
-                                  std::int32_t readerCount, std::int32_t index,
+// reader's slot unless currentSlot holds the page's connected card) and reads
+// the attribute there. The reader must have been connected before:
+// registering leaves no connection.
+std::int32_t QueryReaderAttribute(const char* name, std::int32_t& currentSlot, std::int32_t index,
                                   std::int32_t& length, AttributeBuffer& bytes);
 
 // Reads the attribute over the slot's card. Index 2 is delivered as the ten

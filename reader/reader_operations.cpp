@@ -28,11 +28,11 @@ bool IsTodosConnectable(const char* name) {
 }  // namespace
 
 std::int32_t OpenReader(const char* name, std::int32_t& slotNumber, std::int32_t& readerCount) {
-    if (OpenCardContext() != kResultSuccess) {
+    if (OpenCardContext(name) != kResultSuccess) {
         return kResultOpenReaderFailed;
     }
     std::int32_t result = RegisterReader(name, slotNumber);
-    if (result != kResultSuccess && !IsRegisteredSlot(result, readerCount)) {
+    if (result != kResultSuccess && !IsRegisteredSlot(result)) {
         return result;
     }
     if (readerCount == 0) {
@@ -41,12 +41,12 @@ std::int32_t OpenReader(const char* name, std::int32_t& slotNumber, std::int32_t
     return kResultSuccess;
 }
 
-std::int32_t ReleaseReader(const char* name, std::int32_t readerCount) {
+std::int32_t ReleaseReader(const char* name) {
     std::int32_t slotNumber = 1;
     std::int32_t result = RegisterReader(name, slotNumber);
     if (result == kResultSuccess) {
         DisconnectSlot(slotNumber, kDispositionReset);
-    } else if (IsRegisteredSlot(result, readerCount)) {
+    } else if (IsRegisteredSlot(result)) {
         DisconnectSlot(result, kDispositionReset);
     }
     return kResultSuccess;
@@ -57,7 +57,7 @@ std::int32_t OpenCard(const char* name, std::int32_t& slotNumber, std::int32_t& 
     slotNumber = 0;
     std::int32_t result = OpenReader(name, slotNumber, readerCount);
     if (result != kResultSuccess) {
-        ReleaseReader(name, readerCount);
+        ReleaseReader(name);
         result = OpenReader(name, slotNumber, readerCount);
         if (result != kResultSuccess) {
             return result;

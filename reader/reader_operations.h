@@ -18,7 +18,7 @@ std::int32_t OpenReader(const char* name, std::int32_t& slotNumber, std::int32_t
 
 // Finds or registers the reader and disconnects its slot with a reset. A
 // reader that cannot be found or test-connected is left alone. Always 0.
-std::int32_t ReleaseReader(const char* name, std::int32_t readerCount);
+std::int32_t ReleaseReader(const char* name);
 
 // Opens the reader (once more after releasing it, when the first try fails)
 // and connects its card exclusively; "Todos eCode Connectable" readers get a

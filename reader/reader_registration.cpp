@@ -8,6 +8,7 @@
 #include "reader/result_codes.h"
 #include "reader/service_binding.h"
 #include "reader/service_context.h"
+#include "reader/slot_ownership.h"
 
 namespace kestrova {
 namespace {
@@ -41,18 +42,21 @@ bool CountsAsPresent(std::int32_t result) {
            result == kSharingViolation;
 }
 
-void CloseWithReset(CardService& service, SCARDHANDLE card) {
-    if (service.functions.disconnect(card, SCARD_RESET_CARD) == SCARD_S_SUCCESS) {
-        ForgetHeldTransaction(service, card);
-    }
+// The latest connection is forgotten with it unless it is another reader's.
+void CloseWithReset(CardService& service, SCARDHANDLE card, const char* name,
+                    std::size_t nameLength) {
+    service.functions.disconnect(card, SCARD_RESET_CARD);
+    ForgetClosedCard(service, card);
     platform::Pause(kTestConnectionPauseMs);
-    service.currentCard = 0;
+    if (!HeldByAnotherReader(service, service.currentCard, name, nameLength)) {
+        service.currentCard = 0;
+    }
 }
 
 }  // namespace
 
-bool IsRegisteredSlot(std::int32_t result, std::int32_t readerCount) {
-    return result >= 1 && result <= readerCount;
+bool IsRegisteredSlot(std::int32_t result) {
+    return result >= 1 && result <= kSlotCount;
 }
 
 std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
@@ -64,7 +68,8 @@ std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
     if (contextResult != kResultSuccess) {
         return contextResult;
     }
-    if (name == nullptr) {
+    // An empty name would match every slot by its prefix rule: it names none.
+    if (name == nullptr || name[0] == '\0') {
         return kResultNoReaderName;
     }
     std::size_t nameLength = std::strlen(name);
@@ -78,13 +83,25 @@ std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
         return registeredSlot;
     }
 
-    SCARDHANDLE previousCard = service.currentCard;
+    // The test connection goes to locals: the latest connection and its
+    // protocol stay another reader's when they are.
+    const bool latestIsAnotherReaders =
+        HeldByAnotherReader(service, service.currentCard, name, nameLength);
+    const SCARDHANDLE ownCard = OwnCardOf(service, name, nameLength);
     // pcscd would hold the test connection until our own transaction ends.
-    EndHeldTransaction(service);
-    std::int32_t result = NarrowResult(service.functions.connect(
-        service.context, name, SCARD_SHARE_EXCLUSIVE, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
-        &service.currentCard, &service.activeProtocol));
+    const SCARDHANDLE endedTransaction = EndHeldTransactionBeforeConnect(
+        service, HeldByAnotherReader(service, service.transactionCard, name, nameLength));
+    SCARDHANDLE testCard = 0;
+    DWORD testProtocol = latestIsAnotherReaders ? 0 : service.activeProtocol;
+    std::int32_t result = NarrowResult(
+        service.functions.connect(service.context, name, SCARD_SHARE_EXCLUSIVE,
+                                  SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &testCard, &testProtocol));
+    if (!latestIsAnotherReaders) {
+        service.currentCard = testCard;
+        service.activeProtocol = testProtocol;
+    }
     if (!CountsAsPresent(result)) {
+        ResumeHeldTransaction(service, endedTransaction);
         return result;
     }
 
@@ -97,17 +114,18 @@ std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
         slotNumber = freeSlot;
     }
 
-    // Whichever connection is current is closed: the test connection when it
-    // succeeded, else the one made before, whatever its reader. A reader that
-    // is busy with our own connection is thus freed for the connect to come.
+    // The test connection is closed when it succeeded, else this reader's own
+    // connection: a reader that is busy with our own connection is thus freed
+    // for the connect to come. Another reader's connection is never touched.
     std::int32_t closedResult = result == kSharingViolation ? kResultSuccess : result;
-    if (service.currentCard != 0) {
-        CloseWithReset(service, service.currentCard);
+    if (testCard != 0) {
+        CloseWithReset(service, testCard, name, nameLength);
         closedResult = kResultSuccess;
-    } else if (previousCard != 0) {
-        CloseWithReset(service, previousCard);
+    } else if (ownCard != 0) {
+        CloseWithReset(service, ownCard, name, nameLength);
         closedResult = kResultSuccess;
     }
+    ResumeHeldTransaction(service, endedTransaction);
     return freeSlot != 0 ? closedResult : kResultNoFreeSlot;
 }
 

@@ -20,8 +20,9 @@ namespace kestrova {
 // kResultNoFreeSlot, or the service's code of the test connection.
 std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber);
 
-// True when a RegisterReader result names a slot the reader already held:
-// 1 <= result <= readerCount.
-bool IsRegisteredSlot(std::int32_t result, std::int32_t readerCount);
+// True when a RegisterReader result names a slot the reader already held.
+// Any slot number counts, also one above the page's reader count: each reader
+// keeps a slot of its own, and no error code lies in 1..16.
+bool IsRegisteredSlot(std::int32_t result);
 
 }  // namespace kestrova

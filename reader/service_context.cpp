@@ -1,8 +1,11 @@
 #include "reader/service_context.h"
 
+#include <cstring>
+
 #include "reader/card_service.h"
 #include "reader/result_codes.h"
 #include "reader/service_binding.h"
+#include "reader/slot_ownership.h"
 
 namespace kestrova {
 namespace {
@@ -19,6 +22,16 @@ void ClearAllReaderNames(CardService& service) {
         ClearReaderName(slot);
     }
 }
+
+bool HoldsAnotherReadersCard(const ReaderSlot& slot, const char* name) {
+    return name != nullptr && name[0] != '\0' && slot.card != 0 && slot.readerName[0] != '\0' &&
+           !SlotNameStartsWith(slot, name, std::strlen(name));
+}
+
+constexpr std::int32_t kInvalidHandle = static_cast<std::int32_t>(0x80100003U);
+constexpr std::int32_t kCommunicationError = static_cast<std::int32_t>(0x80100013U);
+constexpr std::int32_t kNoService = static_cast<std::int32_t>(0x8010001DU);
+constexpr std::int32_t kServiceStopped = static_cast<std::int32_t>(0x8010001EU);
 
 }  // namespace
 
@@ -39,9 +52,13 @@ std::int32_t EstablishCardContext() {
     return kResultSuccess;
 }
 
-std::int32_t OpenCardContext() {
+std::int32_t OpenCardContext(const char* name) {
     CardService& service = TheCardService();
-    ClearAllReaderNames(service);
+    for (ReaderSlot& slot : service.slots) {
+        if (!HoldsAnotherReadersCard(slot, name)) {
+            ClearReaderName(slot);
+        }
+    }
     if (service.contextOpen == 0) {
         ForgetRegistrationsAndCards(service);
     }
@@ -49,6 +66,23 @@ std::int32_t OpenCardContext() {
         return kResultFailure;
     }
     return EstablishCardContext();
+}
+
+bool IsServiceLost(std::int32_t result) {
+    return result == kNoService || result == kServiceStopped || result == kCommunicationError;
+}
+
+bool IsContextLost(std::int32_t result) {
+    return IsServiceLost(result) || result == kInvalidHandle;
+}
+
+void ForgetLostContext() {
+    CardService& service = TheCardService();
+    ForgetRegistrationsAndCards(service);
+    service.currentCard = 0;
+    service.transactionCard = 0;
+    service.context = 0;
+    service.contextOpen = 0;
 }
 
 std::int32_t CloseCardService() {

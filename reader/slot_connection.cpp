@@ -7,6 +7,8 @@
 #include "reader/held_transaction.h"
 #include "reader/result_codes.h"
 #include "reader/service_binding.h"
+#include "reader/service_context.h"
+#include "reader/slot_ownership.h"
 
 namespace kestrova {
 namespace {
@@ -46,9 +48,18 @@ bool HoldsCard(std::int32_t result) {
            result == kUnresponsiveCard;
 }
 
-std::int32_t Reconnect(CardService& service, SCARDHANDLE card) {
+std::int32_t Reconnect(CardService& service, SCARDHANDLE card, DWORD& protocol) {
     return NarrowResult(service.functions.reconnect(card, SCARD_SHARE_EXCLUSIVE, kBothProtocols,
-                                                    SCARD_RESET_CARD, &service.activeProtocol));
+                                                    SCARD_RESET_CARD, &protocol));
+}
+
+// The latest connection and its protocol become this connect's, unless they
+// are another slot's and this connect made none.
+void TakeLatest(CardService& service, bool latestIsAnotherSlots, SCARDHANDLE card, DWORD protocol) {
+    if (card != 0 || !latestIsAnotherSlots) {
+        service.currentCard = card;
+        service.activeProtocol = protocol;
+    }
 }
 
 }  // namespace
@@ -83,6 +94,9 @@ std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& a
                                               &protocol, received.data(), &receivedLength));
     // Whatever the service wrote, the name stays terminated within its slot.
     slot.readerName.back() = '\0';
+    if (IsServiceLost(result)) {
+        ForgetLostContext();
+    }
     if (result != kResultSuccess) {
         return result;
     }
@@ -95,11 +109,14 @@ std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& a
 std::int32_t QueryCurrentStatus(ReaderSlot& slot, std::int32_t& atrLength, AtrBuffer& atr,
                                 std::int32_t withoutConnection) {
     CardService& service = TheCardService();
-    MarkSendPci(slot, service.activeProtocol);
-    if (service.currentCard != 0) {
-        const std::int32_t result = QuerySlotStatus(service.currentCard, slot, atrLength, atr);
+    // The latest connection and its protocol count only while no other slot
+    // holds it: another reader's card is never taken over.
+    const SCARDHANDLE latest = LatestCardFor(service, slot);
+    if (latest != 0) {
+        MarkSendPci(slot, service.activeProtocol);
+        const std::int32_t result = QuerySlotStatus(latest, slot, atrLength, atr);
         if (result == kResultSuccess) {
-            slot.card = service.currentCard;
+            slot.card = latest;
         }
         return result;
     }
@@ -117,54 +134,68 @@ std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
         return refused;
     }
     CardService& service = TheCardService();
-    SCARDHANDLE previousCard = service.currentCard;
-    // pcscd would hold this connect until our own transaction ends.
-    EndHeldTransaction(service);
-    std::int32_t result = NarrowResult(service.functions.connect(
-        service.context, slot->readerName.data(), ShareModeFor(shareSelector), kBothProtocols,
-        &service.currentCard, &service.activeProtocol));
+    // Another slot's connection is neither reconnected here nor taken over.
+    const bool latestIsAnotherSlots = HeldByAnotherSlot(service, service.currentCard, slot);
+    const SCARDHANDLE previousCard = latestIsAnotherSlots ? 0 : service.currentCard;
+    // pcscd would hold this connect until our own transaction on the reader ends.
+    const SCARDHANDLE endedTransaction = EndHeldTransactionBeforeConnect(
+        service, HeldByAnotherSlot(service, service.transactionCard, slot));
+    SCARDHANDLE latest = 0;
+    DWORD protocol = latestIsAnotherSlots ? 0 : service.activeProtocol;
+    std::int32_t result = NarrowResult(
+        service.functions.connect(service.context, slot->readerName.data(),
+                                  ShareModeFor(shareSelector), kBothProtocols, &latest, &protocol));
+    if (IsContextLost(result)) {
+        ForgetLostContext();
+        return result;
+    }
 
     if (!HoldsCard(result)) {
         if (previousCard != 0) {
             platform::Pause(kReconnectLatestPauseMs);
-            result = Reconnect(service, previousCard);
+            result = Reconnect(service, previousCard, protocol);
             if (result == kResultSuccess) {
-                service.currentCard = previousCard;
+                latest = previousCard;
             }
         } else if (slot->card != 0) {
             platform::Pause(kReconnectSlotPauseMs);
-            result = Reconnect(service, slot->card);
+            result = Reconnect(service, slot->card, protocol);
         }
     }
+    TakeLatest(service, latestIsAnotherSlots, latest, protocol);
 
     if (HoldsCard(result)) {
-        if (service.currentCard != 0) {
-            slot->card = service.currentCard;
+        if (latest != 0) {
+            slot->card = latest;
         } else if (previousCard != 0) {
             slot->card = previousCard;
-        } else if (result == kSharingViolation) {
+        } else if (result == kSharingViolation && slot->card == 0) {
             // Busy, but not with a connection of ours: share it, and keep
             // others out until the card layer connects again or closes the
-            // handle.
+            // handle. A slot that shares the reader already goes on with its
+            // own handle rather than opening (and losing) another.
             EndHeldTransaction(service);
-            result = NarrowResult(service.functions.connect(
-                service.context, slot->readerName.data(), SCARD_SHARE_SHARED, kBothProtocols,
-                &service.currentCard, &service.activeProtocol));
+            result = NarrowResult(
+                service.functions.connect(service.context, slot->readerName.data(),
+                                          SCARD_SHARE_SHARED, kBothProtocols, &latest, &protocol));
+            TakeLatest(service, latestIsAnotherSlots, latest, protocol);
             if (result == kResultSuccess) {
-                slot->card = service.currentCard;
+                slot->card = latest;
             }
-            if (NarrowResult(service.functions.beginTransaction(service.currentCard)) ==
-                kResultSuccess) {
-                HoldTransaction(service, service.currentCard);
+            if (NarrowResult(service.functions.beginTransaction(latest)) == kResultSuccess) {
+                HoldTransaction(service, latest);
             }
         }
     }
+    ResumeHeldTransaction(service, endedTransaction);
 
     if (result != kResultSuccess && result != kSharingViolation) {
         return result;
     }
-    MarkSendPci(*slot, service.activeProtocol);
-    SCARDHANDLE card = service.currentCard != 0 ? service.currentCard : slot->card;
+    if (latest != 0 || !latestIsAnotherSlots) {
+        MarkSendPci(*slot, service.activeProtocol);
+    }
+    SCARDHANDLE card = latest != 0 ? latest : slot->card;
     if (card == 0) {
         return result;
     }
@@ -190,17 +221,18 @@ std::int32_t DisconnectSlot(std::int32_t slotNumber, std::int32_t dispositionSel
     }
     CardService& service = TheCardService();
     std::int32_t result = kResultSuccess;
+    const bool latestIsAnotherSlots = HeldByAnotherSlot(service, service.currentCard, slot);
     if (slot->card != 0) {
         result = NarrowResult(
             service.functions.disconnect(slot->card, DispositionFor(dispositionSelector)));
-        if (result == kResultSuccess) {
-            ForgetHeldTransaction(service, slot->card);
-        }
+        ForgetClosedCard(service, slot->card);
     }
     slot->registered = 0;
     ClearReaderName(*slot);
     slot->card = 0;
-    service.currentCard = 0;
+    if (!latestIsAnotherSlots) {
+        service.currentCard = 0;
+    }
     platform::Pause(kDisconnectPauseMs);
     return result;
 }

@@ -3,6 +3,7 @@
 #include "reader/result_codes.h"
 #include "reader/service_binding.h"
 #include "reader/slot_connection.h"
+#include "reader/slot_ownership.h"
 
 namespace kestrova {
 
@@ -13,7 +14,8 @@ std::int32_t ReconnectSlot(std::int32_t slotNumber, std::int32_t& atrLength, Atr
         return refused;
     }
     CardService& service = TheCardService();
-    const SCARDHANDLE card = service.currentCard != 0 ? service.currentCard : slot->card;
+    const SCARDHANDLE latest = LatestCardFor(service, *slot);
+    const SCARDHANDLE card = latest != 0 ? latest : slot->card;
     if (card == 0) {
         return kResultNoConnection;
     }

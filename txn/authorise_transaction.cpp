@@ -94,7 +94,7 @@ std::int32_t CancelTransaction(const TransactionRequest& request, TransactionFie
     ClearResponse(fields.response);
     userInterface.ShowMessageBox(kTransactionCancelledText, kTransactionCancelledCaption,
                                  platform::MessageBoxIcon::Warning);
-    ReleaseReader(request.readerName, kReaderCountAfterCancel);
+    ReleaseReader(request.readerName);
     std::int32_t slotNumber = 0;
     std::int32_t readerCount = kReaderCountAfterCancel;
     std::int32_t textLength = 0;
@@ -179,7 +179,7 @@ std::int32_t AuthoriseTransactionInOwnSlot(const TransactionRequest& request,
     const std::int32_t opened =
         OpenCard(request.readerName, slotNumber, readerCount, textLength, atrText);
     if (opened != 0) {
-        ReleaseReader(request.readerName, readerCount);
+        ReleaseReader(request.readerName);
         return opened;
     }
     return AuthoriseTransaction(request, slotNumber, fields, userInterface);

@@ -34,7 +34,7 @@ class ReaderInformationTest : public SimulatedServiceTest {
     std::int32_t Query(std::int32_t index, const char* name = "Reader A") {
         length_ = -1;
         bytes_ = {};
-        return QueryReaderAttribute(name, currentSlot_, readerCount_, index, length_, bytes_);
+        return QueryReaderAttribute(name, currentSlot_, index, length_, bytes_);
     }
 
     std::string Text() const {
@@ -43,7 +43,6 @@ class ReaderInformationTest : public SimulatedServiceTest {
     }
 
     std::int32_t currentSlot_ = 0;
-    std::int32_t readerCount_ = 1;
     std::int32_t length_ = -1;
     AttributeBuffer bytes_{};
 };

@@ -101,32 +101,59 @@ TEST_F(SlotConnectionTest, TheShareSelectorChoosesTheShareMode) {
 
 TEST_F(SlotConnectionTest, AFailedConnectReconnectsTheLatestConnectionAfter150Ms) {
     AddReaderWithCard("Reader A");
-    AddReaderWithCard("Reader B");
-    Register({"Reader A", "Reader B"});
+    Register({"Reader A"});
     ASSERT_EQ(Connect(1), kResultSuccess);
     const SCARDHANDLE latest = TheCardService().currentCard;
 
     ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, SCARD_E_READER_UNAVAILABLE));
     StartLog();
-    EXPECT_EQ(Connect(2), kResultSuccess);
+    EXPECT_EQ(Connect(1), kResultSuccess);
     EXPECT_EQ(CallNames(), (Calls{"SCardConnect", "pause 150", "SCardReconnect", "SCardStatus"}));
     EXPECT_TRUE(Contains(OnlyEvent("SCardReconnect"),
                          "SCardReconnect(" + HandleText(latest) +
                              ", SCARD_SHARE_EXCLUSIVE, SCARD_PROTOCOL_T0|SCARD_PROTOCOL_T1, "
                              "SCARD_RESET_CARD)"));
     EXPECT_EQ(TheCardService().currentCard, latest);
-    EXPECT_EQ(Slot(2).card, latest) << "slot 2 now works on Reader A's card";
-    EXPECT_EQ(SlotName(2), "Reader A") << "the status query names the reader it reached";
+    EXPECT_EQ(Slot(1).card, latest);
+}
+
+// Whatever a connect of reader B meets, reader A's connection, the latest one,
+// is neither reconnected nor taken over: it stays A's, and A's alone.
+TEST_F(SlotConnectionTest, AnotherSlotsConnectionIsNeverReconnectedOrTakenOver) {
+    const std::vector<std::pair<LONG, Calls>> cases{
+        {SCARD_E_READER_UNAVAILABLE, {"SCardConnect"}},
+        {SCARD_W_REMOVED_CARD, {"SCardConnect"}},
+        {SCARD_W_UNRESPONSIVE_CARD, {"SCardConnect"}},
+        {SCARD_E_SHARING_VIOLATION,
+         {"SCardConnect", "SCardConnect", "SCardBeginTransaction", "SCardStatus"}}};
+    for (const auto& [failure, calls] : cases) {
+        SCOPED_TRACE(failure);
+        TearDown();
+        SetUp();
+        AddReaderWithCard("Reader A", sim::Protocol::kT1);
+        AddReaderWithCard("Reader B");
+        Register({"Reader A", "Reader B"});
+        ASSERT_EQ(Connect(1), kResultSuccess);
+        const SCARDHANDLE readerA = Slot(1).card;
+        ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, failure));
+        StartLog();
+        Connect(2);
+        EXPECT_EQ(CallNames(), calls);
+        EXPECT_NE(Slot(2).card, readerA);
+        EXPECT_EQ(Slot(1).card, readerA);
+        EXPECT_EQ(SlotName(1), "Reader A");
+        EXPECT_EQ(Slot(1).sendPci, ProtocolRecord::kT1);
+        EXPECT_TRUE(EventsStartingWith("SCardReconnect").empty());
+        EXPECT_EQ(sim::ConnectionCount("Reader A"), 1);
+    }
 }
 
 TEST_F(SlotConnectionTest, WithoutALatestConnectionTheSlotsOwnIsReconnectedAfter100Ms) {
     AddReaderWithCard("Reader A");
-    AddReaderWithCard("Reader B");
     Register({"Reader A"});
     ASSERT_EQ(Connect(1), kResultSuccess);
     const SCARDHANDLE own = Slot(1).card;
-    Register({"Reader B"});  // closes its test connection: no latest connection
-    ASSERT_EQ(TheCardService().currentCard, 0);
+    TheCardService().currentCard = 0;  // as after a test connection that was closed
 
     ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, SCARD_E_PROTO_MISMATCH));
     StartLog();
@@ -138,17 +165,17 @@ TEST_F(SlotConnectionTest, WithoutALatestConnectionTheSlotsOwnIsReconnectedAfter
 }
 
 TEST_F(SlotConnectionTest, EachFallbackIsTriedOnceAndItsFailureReturned) {
-    AddReaderWithCard("Reader A");
-    AddReaderWithCard("Reader B");
-    Register({"Reader A", "Reader B"});
+    AddReaderWithCard("Reader A", sim::Protocol::kT1);
+    Register({"Reader A"});
     ASSERT_EQ(Connect(1), kResultSuccess);
+    const SCARDHANDLE own = Slot(1).card;
     ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, SCARD_E_READER_UNAVAILABLE));
     ASSERT_TRUE(sim::FailNextCalls("SCardReconnect", 1, SCARD_E_NO_SMARTCARD));
     StartLog();
-    EXPECT_EQ(Connect(2), NarrowResult(SCARD_E_NO_SMARTCARD));
+    EXPECT_EQ(Connect(1), NarrowResult(SCARD_E_NO_SMARTCARD));
     EXPECT_EQ(CallNames(), (Calls{"SCardConnect", "pause 150", "SCardReconnect"}));
-    EXPECT_EQ(Slot(2).card, 0);
-    EXPECT_EQ(Slot(2).sendPci, ProtocolRecord::kNone) << "unchanged by a failed connect";
+    EXPECT_EQ(Slot(1).card, own) << "a failed connect leaves the slot's card in place";
+    EXPECT_EQ(Slot(1).sendPci, ProtocolRecord::kT1) << "unchanged by a failed connect";
 }
 
 TEST_F(SlotConnectionTest, WithNoHandleAtAllAFailedConnectIsReturnedAtOnce) {
@@ -160,19 +187,17 @@ TEST_F(SlotConnectionTest, WithNoHandleAtAllAFailedConnectIsReturnedAtOnce) {
     EXPECT_EQ(CallNames(), (Calls{"SCardConnect"}));
 }
 
-TEST_F(SlotConnectionTest, ASharingViolationTakesOverTheLatestConnectionEvenOfAnotherSlot) {
+TEST_F(SlotConnectionTest, ASharingViolationKeepsTheSlotsOwnLatestConnection) {
     AddReaderWithCard("Reader A", sim::Protocol::kT1);
-    AddReaderWithCard("Reader B");
-    Register({"Reader A", "Reader B"});
+    Register({"Reader A"});
     ASSERT_EQ(Connect(1), kResultSuccess);
     const SCARDHANDLE latest = TheCardService().currentCard;
 
     ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, SCARD_E_SHARING_VIOLATION));
     StartLog();
-    EXPECT_EQ(Connect(2), kResultSuccess);
+    EXPECT_EQ(Connect(1), kResultSuccess);
     EXPECT_EQ(CallNames(), (Calls{"SCardConnect", "SCardStatus"}));
-    EXPECT_EQ(Slot(2).card, latest);
-    EXPECT_EQ(SlotName(2), "Reader A");
+    EXPECT_EQ(Slot(1).card, latest);
     EXPECT_TRUE(Contains(OnlyEvent("SCardStatus"), "SCardStatus(" + HandleText(latest)));
 }
 
@@ -212,16 +237,14 @@ TEST_F(SlotConnectionTest, AWarningKeepsTheHandleItTookButReadsNoStatus) {
         TearDown();
         SetUp();
         AddReaderWithCard("Reader A");
-        AddReaderWithCard("Reader B");
-        Register({"Reader A", "Reader B"});
+        Register({"Reader A"});
         ASSERT_EQ(Connect(1), kResultSuccess);
         const SCARDHANDLE latest = TheCardService().currentCard;
         ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, warning));
         StartLog();
-        EXPECT_EQ(Connect(2), NarrowResult(warning));
+        EXPECT_EQ(Connect(1), NarrowResult(warning));
         EXPECT_EQ(CallNames(), (Calls{"SCardConnect"}));
-        EXPECT_EQ(Slot(2).card, latest);
-        EXPECT_EQ(Slot(2).sendPci, ProtocolRecord::kNone);
+        EXPECT_EQ(Slot(1).card, latest);
         EXPECT_EQ(atrLength_, 0);
     }
 }
