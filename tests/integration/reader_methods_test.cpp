@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/hosting_page_guard.h"
@@ -18,6 +20,12 @@ using testing::PageSessionTest;
 constexpr std::uint32_t kVendorName = 0x00010100;
 constexpr std::uint32_t kFirmwareVersion = 0x00010102;
 constexpr std::int32_t kNoSmartcard = static_cast<std::int32_t>(0x8010000CU);
+
+std::string HandleText(SCARDHANDLE handle) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(handle));
+    return text;
+}
 
 std::vector<std::string> PausesAndCalls() {
     std::vector<std::string> names;
@@ -162,6 +170,60 @@ TEST_F(PageSessionTest, TheServiceInformationNamesTheBoundLibrary) {
     EXPECT_EQ(description, "Kestrova simulated PC/SC service");
     EXPECT_EQ(Text("GetWinscardProperty", {L(7)}), description);
     EXPECT_EQ(Text("GetWinscardProperty", {L(-1)}), description);
+}
+
+// The disconnects a page makes after using two readers in turn each close
+// their own reader's connection, once, and nothing else; a PIN change or a
+// check of one reader never closes the other's.
+TEST_F(PageSessionTest, EachDisconnectClosesItsOwnReadersConnectionOnce) {
+    AddReader("Acme Reader 0", true);
+    AddReader("Acme Reader 1", true);
+    ASSERT_EQ(Long("ListReaders"), 0);
+    ASSERT_EQ(Long("ConnectCard", {S("Acme Reader 0")}), 0);
+    const SCARDHANDLE first = TheCardService().slots[0].card;
+    ASSERT_EQ(Long("CheckCardInsert", {S("Acme Reader 1")}), 0);
+    const SCARDHANDLE second = TheCardService().slots[1].card;
+    ASSERT_NE(second, 0);
+    EXPECT_EQ(TheCardService().slots[0].card, first) << "the check left the page's card alone";
+    EXPECT_EQ(control_->CurrentSlot, 1);
+
+    for (const auto& [reader, handle] :
+         {std::pair{"Acme Reader 0", first}, std::pair{"Acme Reader 1", second}}) {
+        SCOPED_TRACE(reader);
+        sim::ClearEvents();
+        EXPECT_EQ(Long("DisconnectCard", {S(reader)}), 0);
+        std::vector<std::string> disconnects;
+        for (const std::string& event : sim::Events()) {
+            if (event.rfind("SCardDisconnect", 0) == 0) {
+                disconnects.push_back(event);
+            }
+        }
+        ASSERT_EQ(disconnects.size(), 1U);
+        EXPECT_NE(disconnects[0].find(HandleText(handle) + ", SCARD_RESET_CARD"), std::string::npos)
+            << disconnects[0];
+        EXPECT_EQ(sim::ConnectionCount(reader), 0);
+    }
+}
+
+// A reader unplugged while its card is connected gives errors, not a hang,
+// and works again once it is plugged back in.
+TEST_F(PageSessionTest, AReaderUnpluggedAndPluggedBackWorksAgain) {
+    AddReader("Acme Reader 0", true);
+    ASSERT_EQ(Long("ListReaders"), 0);
+    ASSERT_EQ(Long("ConnectCard", {S("Acme Reader 0")}), 0);
+    ASSERT_TRUE(sim::RemoveReader("Acme Reader 0"));
+
+    EXPECT_NE(Long("ConnectCard", {S("Acme Reader 0")}), 0);
+    EXPECT_NE(Long("CheckCardInsert", {S("Acme Reader 0")}), 0);
+    EXPECT_EQ(Long("DisconnectCard", {S("Acme Reader 0")}), 0);
+    EXPECT_EQ(Long("ListReaders"), 0);
+
+    AddReader("Acme Reader 0", true);
+    EXPECT_EQ(Long("ListReaders"), 0);
+    EXPECT_EQ(Long("ConnectCard", {S("Acme Reader 0")}), 0);
+    EXPECT_EQ(Text("GetCardStatus"), "3B021450");
+    EXPECT_EQ(Long("DisconnectCard", {S("Acme Reader 0")}), 0);
+    EXPECT_EQ(sim::ConnectionCount("Acme Reader 0"), 0);
 }
 
 TEST_F(PageSessionTest, TheSystemsPcscLiteHasAFileVersionToo) {
