@@ -29,6 +29,18 @@ std::int32_t ListReaderNames(std::int32_t& count, ListedReaderNames& names) {
     DWORD length = static_cast<DWORD>(service.listBuffer.size());
     std::int32_t result = NarrowResult(service.functions.listReaders(
         service.context, nullptr, service.listBuffer.data(), &length));
+    if (IsContextLost(result)) {
+        // The service was restarted: a new context, and the listing once more.
+        ForgetLostContext();
+        result = EstablishCardContext();
+        if (result != kResultSuccess) {
+            return result;
+        }
+        service.listBuffer.fill('\0');
+        length = static_cast<DWORD>(service.listBuffer.size());
+        result = NarrowResult(service.functions.listReaders(service.context, nullptr,
+                                                            service.listBuffer.data(), &length));
+    }
     if (result != kResultSuccess) {
         return result;
     }

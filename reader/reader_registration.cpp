@@ -53,16 +53,7 @@ void CloseWithReset(CardService& service, SCARDHANDLE card, const char* name,
     }
 }
 
-}  // namespace
-
-bool IsRegisteredSlot(std::int32_t result) {
-    return result >= 1 && result <= kSlotCount;
-}
-
-std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
-    if (BindCardService() != kResultSuccess) {
-        return kResultFailure;
-    }
+std::int32_t RegisterReaderInContext(const char* name, std::int32_t& slotNumber) {
     CardService& service = TheCardService();
     std::int32_t contextResult = EstablishCardContext();
     if (contextResult != kResultSuccess) {
@@ -127,6 +118,25 @@ std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
     }
     ResumeHeldTransaction(service, endedTransaction);
     return freeSlot != 0 ? closedResult : kResultNoFreeSlot;
+}
+
+}  // namespace
+
+bool IsRegisteredSlot(std::int32_t result) {
+    return result >= 1 && result <= kSlotCount;
+}
+
+std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
+    if (BindCardService() != kResultSuccess) {
+        return kResultFailure;
+    }
+    const std::int32_t result = RegisterReaderInContext(name, slotNumber);
+    if (!IsContextLost(result)) {
+        return result;
+    }
+    // The service was restarted: every connection went with the old context.
+    ForgetLostContext();
+    return RegisterReaderInContext(name, slotNumber);
 }
 
 }  // namespace kestrova

@@ -372,6 +372,11 @@ class Daemon:
         subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=0755", "tmpfs", "/run/pcscd"],
                        check=True, timeout=30)
         bring_loopback_up()
+        self.start()
+        return self
+
+    def start(self):
+        """pcscd, then a kestrova-vicc behind each of vpcd's readers."""
         self.pcscd = subprocess.Popen([find_pcscd(), "--foreground"], stdout=self.log,
                                       stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         deadline = time.monotonic() + WAIT
@@ -384,7 +389,19 @@ class Daemon:
         for reader in VPCD_PORTS:
             self.viccs[reader] = Vicc(self.args, reader, self.log)
             self.pcsc.wait_for_card(reader, present=True)
-        return self
+
+    def restart(self):
+        """pcscd stopped and started again, as a service restart does; the
+        cards come back behind the new daemon's readers."""
+        self.pcsc.close()
+        self.pcsc = None
+        for vicc in self.viccs.values():
+            vicc.stop(self.log)
+        self.viccs = {}
+        stop(self.pcscd, "pcscd", self.log)
+        if os.path.exists("/run/pcscd/pcscd.comm"):
+            os.unlink("/run/pcscd/pcscd.comm")
+        self.start()
 
     def __exit__(self, *exception):
         if self.pcsc is not None:
