@@ -89,7 +89,12 @@ std::int32_t FetchResponse(const Exchange& exchange, std::uint8_t available, std
     if (lengthByte != nullptr) {
         *lengthByte = static_cast<std::uint8_t>(delivered);
     }
-    return kResultSuccess;
+    // Data that ends in an error or a warning is delivered with that status
+    // word, as an answer without a fetch is; another 61XX only says more is
+    // there, which is not followed.
+    const std::uint8_t sw1 = received[dataLength];
+    const std::uint8_t sw2 = received[dataLength + 1];
+    return sw1 == kSw1BytesAvailable ? kResultSuccess : StatusWordResult(sw1, sw2);
 }
 
 }  // namespace
@@ -133,9 +138,10 @@ std::int32_t TransmitApdu(std::int32_t slotNumber, std::uint8_t cla, std::uint8_
             }
             commandLength = std::size_t{lc} + 5;
         }
-        bool sendsLe =
-            lengthByte != nullptr && ((slot->sendPci == ProtocolRecord::kT1 && resends == 0) ||
-                                      (slot->sendPci == ProtocolRecord::kT0 && lc == 0));
+        // Under T=1 the resend after 6CXX carries the length the card asked
+        // for, else the card could not answer with data at all.
+        bool sendsLe = lengthByte != nullptr && (slot->sendPci == ProtocolRecord::kT1 ||
+                                                 (slot->sendPci == ProtocolRecord::kT0 && lc == 0));
         if (sendsLe) {
             command[commandLength++] = le;
         }

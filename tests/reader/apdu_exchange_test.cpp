@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reader/reader_operations.h"
@@ -237,6 +238,30 @@ TEST_F(T0ExchangeTest, ChainingStatusWordsAfterDataAreNotFollowed) {
     ExpectAllExchanged();
 }
 
+// What a GET RESPONSE brings: fewer bytes than announced (61 10 answered with
+// 8), data ending in an error or a warning, or in another 61XX, which is not
+// followed. The data is delivered in each case.
+TEST_F(T0ExchangeTest, TheFetchedDataIsDeliveredWithItsOwnStatusWord) {
+    const std::vector<std::pair<std::string, std::int32_t>> cases{
+        {"0102030405060708 9000", kResultSuccess},
+        {"0102030405060708 6A82", 0x6A82},
+        {"0102030405060708 6282", 0x6282},
+        {"0102030405060708 6110", kResultSuccess}};
+    for (const auto& [answer, result] : cases) {
+        SCOPED_TRACE(answer);
+        Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 10");
+        Expect("00 C0 00 00 10", answer);
+        std::uint8_t le = 0;
+        EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data(),
+                               &byteCount_),
+                  result);
+        EXPECT_EQ(le, 8);
+        EXPECT_EQ(byteCount_, 8);
+        EXPECT_EQ(Delivered(8), "0102030405060708");
+        ExpectAllExchanged();
+    }
+}
+
 TEST_F(T0ExchangeTest, AStatusWordAloneLeavesTheLengthByteAsTheCallerSetIt) {
     Expect("00 B2 01 0C 10", "6A 83");
     std::uint8_t le = 0x10;
@@ -317,9 +342,9 @@ TEST_F(T1ExchangeTest, ACommandWithDataCarriesLeAfterTheData) {
     ExpectAllExchanged();
 }
 
-TEST_F(T1ExchangeTest, TheResendAfterWrongLengthCarriesNoLe) {
+TEST_F(T1ExchangeTest, TheResendAfterWrongLengthCarriesTheLengthTheCardAskedFor) {
     Expect("00 84 00 00 00", "6C 08");
-    Expect("00 84 00 00", "0102030405060708 9000");
+    Expect("00 84 00 00 08", "0102030405060708 9000");
     std::uint8_t le = 0;
     EXPECT_EQ(TransmitApdu(1, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response_.data()),
               kResultSuccess);
