@@ -149,23 +149,29 @@ TEST_F(ChangePinTest, TypedPinsAreCheckedAfterConnecting) {
 }
 
 // The PINs are typed on the reader: the page's texts are never sent, and the
-// application is selected by name.
+// application is selected by name. Both keypad kinds that change the PIN on
+// the reader take this path.
 TEST_F(ChangePinTest, KeypadReadersGetTheMarkerInsteadOfThePins) {
-    const char* reader = "Todos eCode Connectable 0";
-    InsertScriptedCard(sim::Protocol::kT0, reader, false);
-    Expect(kSelectAid, "61 0C");
-    Expect("00 C0 00 00 0C", "6F0A8408A000000172950001 9000");
-    Expect("00 A4 02 00 02 00 C2", "90 00");
-    Expect("00 20 00 10 08 F0 F0 F0 F0 F0 F0 F0 F0", "63 C2");
-    EXPECT_EQ(ChangePin(reader, "", "not a pin", "x", "", 0), 0x63C2);
+    for (const char* reader :
+         {"Todos eCode Connectable 0", "Todos eCode Connectable II 0", "ACS APG8201 0"}) {
+        SCOPED_TRACE(reader);
+        TearDown();
+        SetUp();
+        InsertScriptedCard(sim::Protocol::kT0, reader, false);
+        Expect(kSelectAid, "61 0C");
+        Expect("00 C0 00 00 0C", "6F0A8408A000000172950001 9000");
+        Expect("00 A4 02 00 02 00 C2", "90 00");
+        Expect("00 20 00 10 08 F0 F0 F0 F0 F0 F0 F0 F0", "63 C2");
+        EXPECT_EQ(ChangePin(reader, "", "not a pin", "x", "", 0), 0x63C2);
 
-    EXPECT_EQ(ChangePin(reader, "", "123456", "654321", nullptr, 0), kResultNoText);
-    Expect(kSelectAid, "6A 82");
-    EXPECT_EQ(ChangePin(reader, "", "", "", "", 0), kResultSelectFileFailed);
-    Expect(kSelectAid, "90 00");
-    Expect("00 A4 02 00 02 00 C2", "6A 82");
-    EXPECT_EQ(ChangePin(reader, "", "", "", "", 0), 0x6A82);
-    ExpectAllExchanged();
+        EXPECT_EQ(ChangePin(reader, "", "123456", "654321", nullptr, 0), kResultNoText);
+        Expect(kSelectAid, "6A 82");
+        EXPECT_EQ(ChangePin(reader, "", "", "", "", 0), kResultSelectFileFailed);
+        Expect(kSelectAid, "90 00");
+        Expect("00 A4 02 00 02 00 C2", "6A 82");
+        EXPECT_EQ(ChangePin(reader, "", "", "", "", 0), 0x6A82);
+        ExpectAllExchanged();
+    }
 }
 
 }  // namespace
