@@ -2,17 +2,31 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace kestrova::bridge {
 namespace {
 
+// Windows' read and write count in unsigned int; a frame is at most 1 MiB
+// anyway, so each call moves at most that much.
+#ifdef _WIN32
+using IoCount = unsigned int;
+#else
+using IoCount = std::size_t;
+#endif
+constexpr std::size_t kLargestIo = std::size_t{1} << 20;
+
+IoCount IoSize(std::size_t size) {
+    return static_cast<IoCount>(std::min(size, kLargestIo));
+}
+
 // False at end of input or on an error before `size` bytes arrived.
 bool ReadExactly(int fd, char* out, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t count = read(fd, out + done, size - done);
+        const auto count = read(fd, out + done, IoSize(size - done));
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -57,7 +71,7 @@ bool WriteFrame(int fd, std::string_view body) {
     const std::string frame = EncodeFrame(body);
     std::size_t done = 0;
     while (done < frame.size()) {
-        const ssize_t count = write(fd, frame.data() + done, frame.size() - done);
+        const auto count = write(fd, frame.data() + done, IoSize(frame.size() - done));
         if (count < 0 && errno == EINTR) {
             continue;
         }

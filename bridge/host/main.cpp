@@ -3,6 +3,11 @@
 
 #include <unistd.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -18,13 +23,21 @@
 
 #include "bridge/host/bridge_session.h"
 #include "bridge/host/host_options.h"
-#include "host/simulated_service.h"
-#include "host/user_interface_choice.h"
 #include "reader/service_binding.h"
 
-#if !defined(KESTROVA_CHROMIUM_EXTENSION_ID) || !defined(KESTROVA_GECKO_EXTENSION_ID) || \
-    !defined(KESTROVA_HOST_CONFIG_FILE)
-#error "The build names the extension's ids and the configuration file"
+#ifdef _WIN32
+#include "platform/default_user_interface.h"
+#include "platform/executable_location.h"
+#else
+#include "host/simulated_service.h"
+#include "host/user_interface_choice.h"
+#endif
+
+#if !defined(KESTROVA_CHROMIUM_EXTENSION_ID) || !defined(KESTROVA_GECKO_EXTENSION_ID)
+#error "The build names the extension's ids"
+#endif
+#if !defined(_WIN32) && !defined(KESTROVA_HOST_CONFIG_FILE)
+#error "The build names the configuration file"
 #endif
 
 namespace {
@@ -39,11 +52,20 @@ std::ostream& Log() {
     return std::cerr << "kestrova-host: ";
 }
 
+// The installed configuration file: on Windows host.conf beside the program.
+std::string InstalledConfigFile() {
+#ifdef _WIN32
+    return platform::ExecutableDirectory() + "\\host.conf";
+#else
+    return KESTROVA_HOST_CONFIG_FILE;
+#endif
+}
+
 // KESTROVA_HOST_CONFIG when set (it must exist), else the installed file
 // when there is one.
 std::optional<std::string> ReadConfiguration(bridge::HostOptions& options) {
     const char* named = std::getenv("KESTROVA_HOST_CONFIG");
-    const std::string path = named != nullptr && *named != '\0' ? named : KESTROVA_HOST_CONFIG_FILE;
+    const std::string path = named != nullptr && *named != '\0' ? named : InstalledConfigFile();
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         return named != nullptr && *named != '\0'
@@ -57,6 +79,58 @@ std::optional<std::string> ReadConfiguration(bridge::HostOptions& options) {
     }
     return std::nullopt;
 }
+
+// Messages go out on a copy of standard output; whatever a library might
+// print there goes to standard error, so that the browser reads nothing but
+// messages. -1 when that cannot be done.
+int SetMessagesAside() {
+#ifdef _WIN32
+    // A text-mode stream would turn 0x0A in a length into 0D 0A, and stop
+    // reading at 0x1A.
+    if (_setmode(STDIN_FILENO, _O_BINARY) < 0 || _setmode(STDOUT_FILENO, _O_BINARY) < 0) {
+        return -1;
+    }
+#endif
+    const int messages = dup(STDOUT_FILENO);
+    if (messages < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        return -1;
+    }
+    return messages;
+}
+
+#ifdef _WIN32
+
+int Main(int argc, char** argv) {
+    bridge::HostOptions options;
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::optional<std::string> error = ReadConfiguration(options);
+    if (!error) {
+        error = bridge::ApplyCommandLine(arguments, options);
+    }
+    if (!error && options.simulate) {
+        error =
+            "simulate: on Windows the simulated readers come as a winscard.dll beside "
+            "kestrova-host.exe";
+    }
+    if (error) {
+        Log() << *error << '\n';
+        return kExitRefused;
+    }
+    if (!bridge::StartedForOurExtension(options.callerArguments, KESTROVA_CHROMIUM_EXTENSION_ID,
+                                        KESTROVA_GECKO_EXTENSION_ID)) {
+        Log() << "not started by a browser for the Kestrova extension\n";
+        return kExitRefused;
+    }
+    const int messages = SetMessagesAside();
+    if (messages < 0) {
+        Log() << "cannot set standard output aside\n";
+        return kExitRefused;
+    }
+    // The system's windows: the confirmation dialog and the message boxes.
+    return bridge::RunBridgeSession(STDIN_FILENO, messages, platform::DefaultUserInterface());
+}
+
+#else
 
 int Main(int argc, char** argv) {
     // A reply to a browser that has gone is a failed write, not a signal.
@@ -84,7 +158,7 @@ int Main(int argc, char** argv) {
             Log() << "simulate: " << *failure << '\n';
             return kExitRefused;
         }
-        simulation = std::move(std::get<std::unique_ptr<host::SimulatedService>>(started));
+        simulation = std::move(std::get<std::unique_ptr<host::SimulatedService> >(started));
         SetCardServiceLibrary(simulation->ServiceLibraryPath().c_str());
     }
     const auto chosen =
@@ -98,16 +172,15 @@ int Main(int argc, char** argv) {
     const std::unique_ptr<platform::UserInterface> view = host::MakeUserInterface(
         std::get<host::UiKind>(chosen), std::cerr,
         host::ConsoleConfirmMode(options.confirm, false, platform::ConfirmMode::kCancel));
-    // Messages go out on a copy of standard output; whatever a library
-    // might print there goes to standard error, so that the browser reads
-    // nothing but messages.
-    const int messages = dup(STDOUT_FILENO);
-    if (messages < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    const int messages = SetMessagesAside();
+    if (messages < 0) {
         Log() << "cannot set standard output aside\n";
         return kExitRefused;
     }
     return bridge::RunBridgeSession(STDIN_FILENO, messages, *view);
 }
+
+#endif
 
 }  // namespace
 

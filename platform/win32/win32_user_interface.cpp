@@ -52,15 +52,29 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
 }
 
+BOOL CALLBACK CloseWindowOfThread(HWND window, LPARAM /*unused*/) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
 }  // namespace
+
+void Win32UserInterface::DismissFromAnotherThread() {
+    const std::uint32_t thread = showingThread_.load();
+    if (thread != 0) {
+        EnumThreadWindows(thread, &CloseWindowOfThread, 0);
+    }
+}
 
 void Win32UserInterface::ShowMessageBox(std::string_view text, std::string_view caption,
                                         MessageBoxIcon /*icon*/) {
+    showingThread_.store(GetCurrentThreadId());
     MessageBoxW(GetActiveWindow(), WideText(text).c_str(), WideText(caption).c_str(),
                 MB_OK | MB_ICONWARNING);
 }
 
 std::int32_t Win32UserInterface::RunModal(ModalDialog& dialog) {
+    showingThread_.store(GetCurrentThreadId());
     const std::vector<DWORD> memory = BuildDialogTemplateMemory(dialog.Template());
     Win32DialogWindow window(dialog);
     const INT_PTR result = DialogBoxIndirectParamW(
