@@ -29,6 +29,8 @@ packages=(
   # from libwine-dev), and its tests under Wine on a virtual display.
   wine wine64 libwine-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   xauth fonts-wine
+  # The Windows installer, made with NSIS.
+  nsis
   # The browser tests: the sample bank page in headless Chromium and Firefox
   # ESR, driven over their debugging protocols, served over https.
   chromium firefox-esr python3-websocket openssl
