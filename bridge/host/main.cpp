@@ -98,27 +98,39 @@ int SetMessagesAside() {
     return messages;
 }
 
-#ifdef _WIN32
-
-int Main(int argc, char** argv) {
-    bridge::HostOptions options;
+// The options from the configuration file and the command line, and the
+// check that a browser started us for our extension. False (after saying
+// why on standard error) when the host must refuse to run.
+bool TakeOptions(int argc, char** argv, bridge::HostOptions& options) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::optional<std::string> error = ReadConfiguration(options);
     if (!error) {
         error = bridge::ApplyCommandLine(arguments, options);
     }
+#ifdef _WIN32
     if (!error && options.simulate) {
         error =
             "simulate: on Windows the simulated readers come as a winscard.dll beside "
             "kestrova-host.exe";
     }
+#endif
     if (error) {
         Log() << *error << '\n';
-        return kExitRefused;
+        return false;
     }
     if (!bridge::StartedForOurExtension(options.callerArguments, KESTROVA_CHROMIUM_EXTENSION_ID,
                                         KESTROVA_GECKO_EXTENSION_ID)) {
         Log() << "not started by a browser for the Kestrova extension\n";
+        return false;
+    }
+    return true;
+}
+
+#ifdef _WIN32
+
+int Main(int argc, char** argv) {
+    bridge::HostOptions options;
+    if (!TakeOptions(argc, argv, options)) {
         return kExitRefused;
     }
     const int messages = SetMessagesAside();
@@ -136,18 +148,7 @@ int Main(int argc, char** argv) {
     // A reply to a browser that has gone is a failed write, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     bridge::HostOptions options;
-    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    std::optional<std::string> error = ReadConfiguration(options);
-    if (!error) {
-        error = bridge::ApplyCommandLine(arguments, options);
-    }
-    if (error) {
-        Log() << *error << '\n';
-        return kExitRefused;
-    }
-    if (!bridge::StartedForOurExtension(options.callerArguments, KESTROVA_CHROMIUM_EXTENSION_ID,
-                                        KESTROVA_GECKO_EXTENSION_ID)) {
-        Log() << "not started by a browser for the Kestrova extension\n";
+    if (!TakeOptions(argc, argv, options)) {
         return kExitRefused;
     }
     // Declared first, so it goes last: the control may hold its cards.

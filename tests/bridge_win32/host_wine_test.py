@@ -15,12 +15,11 @@ import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win32"))
 sys.dont_write_bytecode = True
-from wine_prefix import Results, Wine  # noqa: E402
+from wine_prefix import Results, private_prefix  # noqa: E402
 
 SKIP = 77
 HOST = r"C:\kestrova\kestrova-host.exe"
@@ -180,13 +179,9 @@ def main():
         print(f"{options.kestrova} is not built: build the dev preset first")
         return SKIP
 
-    os.makedirs(options.work_dir, exist_ok=True)
-    prefix = tempfile.mkdtemp(prefix="wine-host-", dir=options.work_dir)
-    wine = Wine(prefix)
     results = Results()
     caller = f"chrome-extension://{options.extension_id}/"
-    try:
-        wine.start()
+    with private_prefix(options.work_dir, "wine-host-") as wine:
         folder = wine.drive_c("kestrova")
         os.makedirs(folder)
         shutil.copy(options.host, folder)
@@ -196,9 +191,6 @@ def main():
         check_framing(wine, results, caller)
         check_session(wine, results, caller, options.kestrova, options.work_dir)
         check_end_during_window(wine, results, caller, options.kestrova, options.work_dir)
-    finally:
-        wine.stop()
-        shutil.rmtree(prefix, ignore_errors=True)
     print(f"{results.passed} passed, {results.failed} failed")
     return 0 if results.failed == 0 else 1
 

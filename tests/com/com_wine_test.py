@@ -10,11 +10,10 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win32"))
 sys.dont_write_bytecode = True
-from wine_prefix import Results, Wine  # noqa: E402
+from wine_prefix import Results, private_prefix  # noqa: E402
 
 CLSID = "{407AE010-FC75-4EE6-90A1-D9A0ADA9A860}"
 PAGE_CLSID = "{F40CD75F-0D0E-4D02-8764-E72F4E225CE3}"
@@ -167,12 +166,8 @@ def main():
         print("wine is not installed")
         return SKIP
 
-    os.makedirs(options.work_dir, exist_ok=True)
-    prefix = tempfile.mkdtemp(prefix="wine-com-", dir=options.work_dir)
-    wine = Wine(prefix)
     results = Results()
-    try:
-        wine.start()
+    with private_prefix(options.work_dir, "wine-com-") as wine:
         folder = wine.drive_c("kestrova")
         os.makedirs(folder)
         for path in (options.ocx, options.container):
@@ -237,9 +232,6 @@ def main():
                       and not any("CATEGOR" in key for key in keys),
                       "registered without the category manager, without category marks",
                       repr(sorted(keys)))
-    finally:
-        wine.stop()
-        shutil.rmtree(prefix, ignore_errors=True)
     print(f"{results.passed} passed, {results.failed} failed")
     return 0 if results.failed == 0 else 1
 

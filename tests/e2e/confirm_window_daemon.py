@@ -7,7 +7,6 @@ see the card return. Runs kestrova-vicc behind vpcd in private namespaces like
 e2e_driver.py, and is skipped (77) where that is impossible.
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -52,14 +51,7 @@ def check(args, daemon):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--profile", required=True)
-    parser.add_argument("--vicc", required=True)
-    parser.add_argument("--work-dir", required=True)
-    args = parser.parse_args()
-    args.case = "confirm_window"
-    return driver.daemon_check_main(args, check)
+    return driver.daemon_script_main("confirm_window", __doc__, check, program="--probe")
 
 
 if __name__ == "__main__":

@@ -10,7 +10,6 @@ card. The daemon runs in private namespaces as in e2e_driver.py; skipped (77)
 where that is impossible.
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -68,14 +67,7 @@ def restart_session(args, daemon):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--kestrova", required=True)
-    parser.add_argument("--profile", required=True)
-    parser.add_argument("--vicc", required=True)
-    parser.add_argument("--work-dir", required=True)
-    args = parser.parse_args()
-    args.case = "daemon_restart"
-    return driver.daemon_check_main(args, restart_session)
+    return driver.daemon_script_main("daemon_restart", __doc__, restart_session)
 
 
 if __name__ == "__main__":

@@ -624,6 +624,23 @@ def daemon_check_main(args, inside, before=None, unavailable=daemon_unavailable)
     return 1
 
 
+def daemon_script_main(case, doc, inside, program="--kestrova", unavailable=None):
+    """The command line of a check on a daemon of its own: the program it
+    runs (`program`, an option name), the card profile, kestrova-vicc and a
+    work folder; then daemon_check_main. `unavailable(args)` may name a
+    reason of its own to skip."""
+    parser = argparse.ArgumentParser(description=doc.split("\n")[0])
+    parser.add_argument(program, required=True)
+    parser.add_argument("--profile", required=True)
+    parser.add_argument("--vicc", required=True)
+    parser.add_argument("--work-dir", required=True)
+    args = parser.parse_args()
+    args.case = case
+    if unavailable is None:
+        return daemon_check_main(args, inside)
+    return daemon_check_main(args, inside, unavailable=lambda: unavailable(args))
+
+
 def run_case_on_daemon(args, daemon):
     if args.case == "apdu":
         run_apdu_case(daemon)

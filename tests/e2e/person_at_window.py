@@ -12,7 +12,6 @@ in private namespaces as in e2e_driver.py; skipped (77) where that, Xvfb,
 xdotool or kestrova's Qt window is missing.
 """
 
-import argparse
 import os
 import shutil
 import subprocess
@@ -170,14 +169,7 @@ def in_the_window(args, daemon):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--kestrova", required=True)
-    parser.add_argument("--profile", required=True)
-    parser.add_argument("--vicc", required=True)
-    parser.add_argument("--work-dir", required=True)
-    args = parser.parse_args()
-    args.case = "person_at_window"
-    return driver.daemon_check_main(args, in_the_window, unavailable=lambda: unavailable(args))
+    return driver.daemon_script_main("person_at_window", __doc__, in_the_window, unavailable=unavailable)
 
 
 if __name__ == "__main__":

@@ -16,7 +16,6 @@ The daemon runs in private namespaces as in e2e_driver.py; skipped (77)
 where that is impossible.
 """
 
-import argparse
 import os
 import pty
 import select
@@ -241,14 +240,7 @@ def pulled_at_every_step(args, daemon):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--kestrova", required=True)
-    parser.add_argument("--profile", required=True)
-    parser.add_argument("--vicc", required=True)
-    parser.add_argument("--work-dir", required=True)
-    args = parser.parse_args()
-    args.case = "pulled_at_every_step"
-    return driver.daemon_check_main(args, pulled_at_every_step)
+    return driver.daemon_script_main("pulled_at_every_step", __doc__, pulled_at_every_step)
 
 
 if __name__ == "__main__":

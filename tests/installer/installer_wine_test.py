@@ -15,12 +15,11 @@ import os
 import re
 import shutil
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win32"))
 sys.dont_write_bytecode = True
-from wine_prefix import Results, Wine  # noqa: E402
+from wine_prefix import Results, private_prefix  # noqa: E402
 
 SKIP = 77
 HOST_NAME = "com.kestrova.bridge"
@@ -123,12 +122,8 @@ def main():
         print("wine is not installed")
         return SKIP
 
-    os.makedirs(options.work_dir, exist_ok=True)
-    prefix = tempfile.mkdtemp(prefix="wine-setup-", dir=options.work_dir)
-    wine = Wine(prefix)
     results = Results()
-    try:
-        wine.start()
+    with private_prefix(options.work_dir, "wine-setup-") as wine:
         shutil.copy(options.installer, wine.drive_c("KestrovaSetup.exe"))
         with open(wine.drive_c("page.js"), "w", newline="\r\n") as page:
             page.write(PAGE)
@@ -140,9 +135,6 @@ def main():
         results.check(code == 0, "the installer ran again over itself", out)
         check_installed(wine, results, "upgraded")
         uninstall(wine, results)
-    finally:
-        wine.stop()
-        shutil.rmtree(prefix, ignore_errors=True)
     print(f"{results.passed} passed, {results.failed} failed")
     return 0 if results.failed == 0 else 1
 

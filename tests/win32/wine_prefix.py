@@ -1,9 +1,12 @@
 """A private WINEPREFIX for a test's Windows programs, and the tally of its
 checks. The prefix's wineserver is stopped by the prefix, never by name."""
 
+import contextlib
 import os
 import re
+import shutil
 import subprocess
+import tempfile
 import time
 
 
@@ -62,3 +65,17 @@ class Results:
         summary = re.search(r"^(\d+) passed, (\d+) failed$", output, re.M)
         self.check(summary is not None and int(summary[1]) > 0 and summary[2] == "0",
                    name, summary[0] if summary else "no summary line")
+
+
+@contextlib.contextmanager
+def private_prefix(work_dir, name):
+    """A fresh prefix under work_dir, started, then stopped and removed."""
+    os.makedirs(work_dir, exist_ok=True)
+    prefix = tempfile.mkdtemp(prefix=name, dir=work_dir)
+    wine = Wine(prefix)
+    try:
+        wine.start()
+        yield wine
+    finally:
+        wine.stop()
+        shutil.rmtree(prefix, ignore_errors=True)
