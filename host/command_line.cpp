@@ -64,15 +64,16 @@ constexpr std::array kOptionSpecs = {
                    options.pcscLibrary = std::string(value);
                    return true;
                }},
-    OptionSpec{"--simulate", OptionValue::Optional, "PROFILE",
-               "bind the simulated PC/SC service with the virtual readers and cards of the card "
-               "profile PROFILE (JSON, sim/profiles/PROFILES.md), or the built-in ones, instead of the "
-               "system's service",
-               [](Options& options, std::string_view value) {
-                   options.simulate = true;
-                   options.profile = std::string(value);
-                   return true;
-               }},
+    OptionSpec{
+        "--simulate", OptionValue::Optional, "PROFILE",
+        "bind the simulated PC/SC service with the virtual readers and cards of the card "
+        "profile PROFILE (JSON, sim/profiles/PROFILES.md), or the built-in ones, instead of the "
+        "system's service",
+        [](Options& options, std::string_view value) {
+            options.simulate = true;
+            options.profile = std::string(value);
+            return true;
+        }},
     OptionSpec{"--ui", OptionValue::Required, "qt|console|auto",
                "where the confirmation window is shown: a Qt window, the terminal, or "
                "(the default) a Qt window when DISPLAY or WAYLAND_DISPLAY is set and kestrova "
@@ -92,6 +93,13 @@ constexpr std::array kOptionSpecs = {
                [](Options& options, std::string_view value) {
                    return Choose(value, kConfirmWords, options.confirm);
                }},
+    OptionSpec{"--root", OptionValue::Required, "DIR",
+               "doctor: check the installation staged under DIR (as cmake --install with DESTDIR "
+               "puts it) instead of the system's",
+               [](Options& options, std::string_view value) {
+                   options.root = std::string(value);
+                   return !value.empty();
+               }},
 };
 
 struct CommandSpec {
@@ -103,7 +111,7 @@ struct CommandSpec {
 constexpr std::array kCommandSpecs = {
     CommandSpec{"run", Command::Run, true},          CommandSpec{"shell", Command::Shell, false},
     CommandSpec{"methods", Command::Methods, false}, CommandSpec{"demo", Command::Demo, false},
-    CommandSpec{"help", Command::Help, false},
+    CommandSpec{"help", Command::Help, false},       CommandSpec{"doctor", Command::Doctor, false},
 };
 
 const OptionSpec* FindOption(std::string_view name) {
@@ -208,6 +216,13 @@ std::variant<Options, CommandLineError> ParseCommandLine(
         return CommandLineError{
             "demo runs on the built-in virtual card and takes only --ui and --confirm"};
     }
+    if (command->command == Command::Doctor && (options.pageUrl || !options.profile.empty() ||
+                                                options.confirm || options.ui != UiChoice::Auto)) {
+        return CommandLineError{"doctor takes only --json, --simulate, --pcsc-library and --root"};
+    }
+    if (command->command != Command::Doctor && !options.root.empty()) {
+        return CommandLineError{"--root is for doctor"};
+    }
     if (command->takesFile && !file) {
         return CommandLineError{std::string(command->name) +
                                 " needs a file (or - for standard input)"};
@@ -232,6 +247,11 @@ Commands:
   demo          a transfer on the built-in virtual card from start to end,
                 each call printed with what it does; the card is taken out
                 and put back while the confirmation window is open
+  doctor        check this machine for a bank page: the PC/SC service, the
+                readers and cards (ATR only), each browser's registration
+                of kestrova-host and its extension, host.conf; one line per
+                check with how to fix a problem (--json for tools); exits
+                with 1 when anything needs fixing
   help          print this text (also --help, -h)
 
 Options:
@@ -319,6 +339,7 @@ Demo:
   It exits with 0 for a confirmed transfer, 1 for a cancelled or refused one.
 
 Examples:
+  kestrova doctor
   kestrova demo
   kestrova run examples/crypto.txt
   kestrova run --simulate examples/accounts.txt

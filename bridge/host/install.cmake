@@ -8,6 +8,24 @@ set(KESTROVA_CHROME_HOSTS_DIR "/etc/opt/chrome/native-messaging-hosts" CACHE PAT
   "Where Google Chrome looks for native messaging host manifests")
 set(KESTROVA_FIREFOX_HOSTS_DIR "/usr/lib/mozilla/native-messaging-hosts" CACHE PATH
   "Where Firefox looks for native messaging host manifests")
+# The browsers' external-extension places, where the package puts the packed
+# extension for each browser.
+set(KESTROVA_CHROMIUM_EXTENSIONS_DIR "/usr/share/chromium/extensions" CACHE PATH
+  "Where Chromium finds external extensions (ID.json naming the CRX)")
+set(KESTROVA_CHROME_EXTENSIONS_DIR "/usr/share/google-chrome/extensions" CACHE PATH
+  "Where Google Chrome finds external extensions (ID.json naming the CRX)")
+set(KESTROVA_FIREFOX_EXTENSIONS_DIR
+  "/usr/share/mozilla/extensions/{ec8030f7-c20a-464f-9b0e-13a3a9e97384}" CACHE PATH
+  "Where Firefox finds system-wide extensions (ID.xpi)")
+# `kestrova doctor` checks these very places.
+target_compile_definitions(kestrova_host PRIVATE
+  KESTROVA_HOST_CONFIG_FILE="${KESTROVA_HOST_CONFIG_FILE}"
+  KESTROVA_CHROMIUM_HOSTS_DIR="${KESTROVA_CHROMIUM_HOSTS_DIR}"
+  KESTROVA_CHROME_HOSTS_DIR="${KESTROVA_CHROME_HOSTS_DIR}"
+  KESTROVA_FIREFOX_HOSTS_DIR="${KESTROVA_FIREFOX_HOSTS_DIR}"
+  KESTROVA_CHROMIUM_EXTENSIONS_DIR="${KESTROVA_CHROMIUM_EXTENSIONS_DIR}"
+  KESTROVA_CHROME_EXTENSIONS_DIR="${KESTROVA_CHROME_EXTENSIONS_DIR}"
+  KESTROVA_FIREFOX_EXTENSIONS_DIR="${KESTROVA_FIREFOX_EXTENSIONS_DIR}")
 
 set(_home lib/kestrova)
 install(TARGETS kestrova-host RUNTIME DESTINATION ${_home}/bin)
