@@ -216,9 +216,10 @@ std::variant<Options, CommandLineError> ParseCommandLine(
         return CommandLineError{
             "demo runs on the built-in virtual card and takes only --ui and --confirm"};
     }
-    if (command->command == Command::Doctor && (options.pageUrl || !options.profile.empty() ||
-                                                options.confirm || options.ui != UiChoice::Auto)) {
-        return CommandLineError{"doctor takes only --json, --simulate, --pcsc-library and --root"};
+    if (command->command == Command::Doctor &&
+        (options.pageUrl || options.confirm || options.ui != UiChoice::Auto)) {
+        return CommandLineError{
+            "doctor takes only --json, --simulate[=PROFILE], --pcsc-library and --root"};
     }
     if (command->command != Command::Doctor && !options.root.empty()) {
         return CommandLineError{"--root is for doctor"};

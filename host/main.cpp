@@ -86,7 +86,7 @@ int Run(const Options& options) {
 int Doctor(const Options& options) {
     std::unique_ptr<SimulatedService> simulation;
     if (options.simulate) {
-        auto started = SimulatedService::Start({});
+        auto started = SimulatedService::Start(options.profile);
         if (const auto* error = std::get_if<std::string>(&started)) {
             std::cerr << "kestrova: --simulate: " << *error << '\n';
             return kExitFailure;

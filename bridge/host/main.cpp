@@ -23,6 +23,7 @@
 
 #include "bridge/host/bridge_session.h"
 #include "bridge/host/host_options.h"
+#include "host/doctor.h"
 #include "reader/service_binding.h"
 
 #ifdef _WIN32
@@ -80,6 +81,27 @@ std::optional<std::string> ReadConfiguration(bridge::HostOptions& options) {
     return std::nullopt;
 }
 
+// "--doctor" or "--doctor --json": the checks of `kestrova doctor` on this
+// installation, and their exit status; nothing for any other command line.
+std::optional<int> Doctor(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (arguments.empty() || arguments[0] != "--doctor") {
+        return std::nullopt;
+    }
+    const bool json = arguments.size() == 2 && arguments[1] == "--json";
+    if (arguments.size() > (json ? 2U : 1U)) {
+        Log() << "--doctor takes only --json\n";
+        return kExitRefused;
+    }
+    host::InstallLayout layout = host::InstalledLayout();
+    const char* named = std::getenv("KESTROVA_HOST_CONFIG");
+    layout.configFile = named != nullptr && *named != '\0' ? named : InstalledConfigFile();
+    const host::DoctorReport report =
+        host::RunDoctor(layout, host::kComponentVersion, host::kBridgeProtocolVersion);
+    std::cout << (json ? host::ReportJson(report) : host::ReportText(report));
+    return report.AllPassed() ? 0 : 1;
+}
+
 // Messages go out on a copy of standard output; whatever a library might
 // print there goes to standard error, so that the browser reads nothing but
 // messages. -1 when that cannot be done.
@@ -129,6 +151,9 @@ bool TakeOptions(int argc, char** argv, bridge::HostOptions& options) {
 #ifdef _WIN32
 
 int Main(int argc, char** argv) {
+    if (const auto checked = Doctor(argc, argv)) {
+        return *checked;
+    }
     bridge::HostOptions options;
     if (!TakeOptions(argc, argv, options)) {
         return kExitRefused;
@@ -145,6 +170,9 @@ int Main(int argc, char** argv) {
 #else
 
 int Main(int argc, char** argv) {
+    if (const auto checked = Doctor(argc, argv)) {
+        return *checked;
+    }
     // A reply to a browser that has gone is a failed write, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     bridge::HostOptions options;
