@@ -1,14 +1,18 @@
 #include "bridge/host/bridge_session.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <variant>
 
 #include "bridge/host/closable_user_interface.h"
+#include "bridge/host/host_status.h"
 #include "bridge/host/input_pump.h"
 #include "bridge/host/reply.h"
 #include "bridge/host/request.h"
+#include "bridge/host/session_log.h"
 #include "control/dispatch.h"
+#include "control/hosting_page_check.h"
 #include "control/kestrova_ctrl.h"
 #include "control/method_table.h"
 #include "host/page_site.h"
@@ -33,19 +37,39 @@ InvokeResult Call(CKestrovaCtrl& control, const Request& request) {
     return InvokeMethod(control, request.method, request.arguments);
 }
 
-std::string Answer(CKestrovaCtrl& control, std::string& body) {
+// What the connection knows of its page.
+struct Page {
+    bool allowed = false;  // an https page of an allowed host
+};
+
+std::string AnswerStatus(const Request& request, const Page& page) {
+    if (!page.allowed) {
+        return ErrorReply(request.id, kPageNotAllowedCode,
+                          "the status answers only the allowed bank pages");
+    }
+    return StatusReply(request.id);
+}
+
+std::string Answer(CKestrovaCtrl& control, const Page& page, SessionLog& log, std::string& body) {
     auto parsed = ParseRequest(body);
     platform::WipeBuffer(body);
     if (const auto* refusal = std::get_if<ProtocolError>(&parsed)) {
         return ErrorReply(refusal->id, refusal->code, refusal->message);
     }
     const Request& request = std::get<Request>(parsed);
-    const InvokeResult outcome = Call(control, request);
-    if (!outcome.Succeeded()) {
-        return ErrorReply(request.id,
-                          ScriptErrorNumber(static_cast<std::uint32_t>(outcome.Error().code)),
-                          outcome.Error().message);
+    if (request.statusQuery) {
+        return AnswerStatus(request, page);
     }
+    const auto started = std::chrono::steady_clock::now();
+    const InvokeResult outcome = Call(control, request);
+    const auto took = std::chrono::steady_clock::now() - started;
+    if (!outcome.Succeeded()) {
+        const std::int32_t code =
+            ScriptErrorNumber(static_cast<std::uint32_t>(outcome.Error().code));
+        log.Refused(request.method, code, took);
+        return ErrorReply(request.id, code, outcome.Error().message);
+    }
+    log.Call(request.method, outcome.Value(), took);
     std::string reply = ResultReply(request.id, outcome.Value());
     if (reply.size() > kMaxFrameBytes) {
         return ErrorReply(request.id, kInternalErrorCode, "the result is larger than 1 MiB");
@@ -55,7 +79,8 @@ std::string Answer(CKestrovaCtrl& control, std::string& body) {
 
 // The origin is the page's address for the whole connection. Nothing when
 // the connection is open, else how the session ends.
-std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite& page) {
+std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite& page, Page& known,
+                                  SessionLog& log) {
     InputItem first = input.Next();
     if (first.status == FrameStatus::kEnd) {
         return kSessionClosed;
@@ -69,13 +94,17 @@ std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite
         WriteFrame(outputFd, ErrorReply(std::nullopt, refusal->code, refusal->message));
         return kSessionRefused;
     }
-    if (!page.Serve(std::get<std::string>(hello) + "/") || !WriteFrame(outputFd, ReadyReply())) {
+    const std::string address = std::get<std::string>(hello) + "/";
+    log.Origin(std::get<std::string>(hello));
+    known.allowed = IsAllowedPageAddress(address, kConfiguredAllowedHosts);
+    if (!page.Serve(address) || !WriteFrame(outputFd, ReadyReply())) {
         return kSessionRefused;
     }
     return std::nullopt;
 }
 
-int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
+int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control, const Page& page,
+               SessionLog& log) {
     for (;;) {
         InputItem item = input.Next();
         if (item.status == FrameStatus::kEnd) {
@@ -85,7 +114,7 @@ int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
             WriteFrame(outputFd, TooLargeReply());
             return kSessionRefused;
         }
-        if (!WriteFrame(outputFd, Answer(control, item.body))) {
+        if (!WriteFrame(outputFd, Answer(control, page, log, item.body))) {
             return kSessionRefused;
         }
     }
@@ -93,7 +122,9 @@ int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
 
 }  // namespace
 
-int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view) {
+int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view, SessionLog* log) {
+    SessionLog none(nullptr, {});
+    SessionLog& record = log != nullptr ? *log : none;
     // A box already up when the page goes is dismissed at once; the watch
     // of a confirmation window and the closed interface see to the rest.
     InputPump input(inputFd, [&view] { view.DismissFromAnotherThread(); });
@@ -101,10 +132,11 @@ int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view) {
     // Its card service disconnects the cards when it goes.
     CKestrovaCtrl control;
     host::PageSite page(control, &userInterface);
-    if (const std::optional<int> ended = OpenConnection(input, outputFd, page)) {
+    Page known;
+    if (const std::optional<int> ended = OpenConnection(input, outputFd, page, known, record)) {
         return *ended;
     }
-    return ServeCalls(input, outputFd, control);
+    return ServeCalls(input, outputFd, control, known, record);
 }
 
 }  // namespace kestrova::bridge

@@ -19,6 +19,8 @@ namespace kestrova::bridge {
 inline constexpr std::int32_t kParseErrorCode = -32700;
 inline constexpr std::int32_t kInvalidRequestCode = -32600;
 inline constexpr std::int32_t kInternalErrorCode = -32603;
+// The host's status asked for a page outside the allowed bank sites.
+inline constexpr std::int32_t kPageNotAllowedCode = -32001;
 
 // The largest id a page's script can count to exactly.
 inline constexpr std::int64_t kMaxRequestId = (std::int64_t{1} << 53) - 1;
@@ -31,6 +33,9 @@ struct ProtocolError {
 
 struct Request {
     std::int64_t id = 0;
+    // {"id":N,"query":"status"}: the host's own status, not a method of the
+    // control; method and arguments are then empty.
+    bool statusQuery = false;
     std::string method;
     std::vector<AutomationValue> arguments;
     // The first argument no automation value can hold (a boolean, an array,
