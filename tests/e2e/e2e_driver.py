@@ -377,6 +377,15 @@ class Daemon:
 
     def start(self):
         """pcscd, then a kestrova-vicc behind each of vpcd's readers."""
+        self.start_pcscd()
+        for reader in VPCD_PORTS:
+            self.viccs[reader] = Vicc(self.args, reader, self.log)
+            self.pcsc.wait_for_card(reader, present=True)
+
+    def start_pcscd(self):
+        """pcscd with vpcd's two readers, its cards not yet in."""
+        if os.path.exists("/run/pcscd/pcscd.comm"):
+            os.unlink("/run/pcscd/pcscd.comm")
         self.pcscd = subprocess.Popen([find_pcscd(), "--foreground"], stdout=self.log,
                                       stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         deadline = time.monotonic() + WAIT
@@ -386,9 +395,6 @@ class Daemon:
             time.sleep(0.05)
         self.pcsc = Pcsc()
         self.wait_for_readers()
-        for reader in VPCD_PORTS:
-            self.viccs[reader] = Vicc(self.args, reader, self.log)
-            self.pcsc.wait_for_card(reader, present=True)
 
     def restart(self):
         """pcscd stopped and started again, as a service restart does; the
@@ -399,9 +405,23 @@ class Daemon:
             vicc.stop(self.log)
         self.viccs = {}
         stop(self.pcscd, "pcscd", self.log)
-        if os.path.exists("/run/pcscd/pcscd.comm"):
-            os.unlink("/run/pcscd/pcscd.comm")
         self.start()
+
+    def kill_pcscd(self):
+        """pcscd ends at once, as in a crash; the cards stay (each
+        kestrova-vicc says its card went out) until put_cards_back()."""
+        self.pcsc = None  # its context went with the daemon
+        self.pcscd.kill()
+        self.pcscd.wait(timeout=WAIT)
+        for vicc in self.viccs.values():
+            vicc.expect("card removed")
+
+    def put_cards_back(self):
+        """A new pcscd, and the cards that outlived the last one in its readers."""
+        self.start_pcscd()
+        for reader, vicc in self.viccs.items():
+            vicc.command("insert")
+            self.pcsc.wait_for_card(reader, present=True)
 
     def __exit__(self, *exception):
         if self.pcsc is not None:
