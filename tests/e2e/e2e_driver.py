@@ -326,18 +326,26 @@ class Vicc:
              "--port", str(VPCD_PORTS[reader]), "--connect-timeout", str(int(WAIT))],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=log, text=True, bufsize=1,
             preexec_fn=die_with_parent)
+        self.said = b""
         self.expect("card inserted")
 
     def expect(self, wanted):
+        """The next line must be `wanted`. Lines are split here, not by a
+        buffered reader, so that two lines that come at once are both seen."""
         deadline = time.monotonic() + WAIT + 5
-        while time.monotonic() < deadline:
+        while b"\n" not in self.said and time.monotonic() < deadline:
             ready, _, _ = select.select([self.process.stdout], [], [], 0.2)
             if ready:
-                line = self.process.stdout.readline().strip()
-                if line == wanted:
-                    return
-                raise Failure(f"kestrova-vicc for {self.reader} said {line!r}, not {wanted!r}")
-        raise Failure(f"kestrova-vicc for {self.reader} did not say {wanted!r}")
+                chunk = os.read(self.process.stdout.fileno(), 4096)
+                if not chunk:
+                    break
+                self.said += chunk
+        if b"\n" not in self.said:
+            raise Failure(f"kestrova-vicc for {self.reader} did not say {wanted!r}")
+        line, _, self.said = self.said.partition(b"\n")
+        if line.decode().strip() != wanted:
+            raise Failure(f"kestrova-vicc for {self.reader} said {line.decode()!r}, "
+                          f"not {wanted!r}")
 
     def command(self, word):
         self.process.stdin.write(word + "\n")
@@ -408,13 +416,12 @@ class Daemon:
         self.start()
 
     def kill_pcscd(self):
-        """pcscd ends at once, as in a crash; the cards stay (each
-        kestrova-vicc says its card went out) until put_cards_back()."""
+        """pcscd ends at once, as in a crash. The cards stay with their
+        kestrova-vicc, which says "card removed" once it has seen the
+        daemon go, until put_cards_back()."""
         self.pcsc = None  # its context went with the daemon
         self.pcscd.kill()
         self.pcscd.wait(timeout=WAIT)
-        for vicc in self.viccs.values():
-            vicc.expect("card removed")
 
     def put_cards_back(self):
         """A new pcscd, and the cards that outlived the last one in its readers."""
