@@ -64,15 +64,16 @@ constexpr std::array kOptionSpecs = {
                    options.pcscLibrary = std::string(value);
                    return true;
                }},
-    OptionSpec{"--simulate", OptionValue::Optional, "PROFILE",
-               "bind the simulated PC/SC service with the virtual readers and cards of the card "
-               "profile PROFILE (JSON, sim/profiles/PROFILES.md), or the built-in ones, instead of the "
-               "system's service",
-               [](Options& options, std::string_view value) {
-                   options.simulate = true;
-                   options.profile = std::string(value);
-                   return true;
-               }},
+    OptionSpec{
+        "--simulate", OptionValue::Optional, "PROFILE",
+        "bind the simulated PC/SC service with the virtual readers and cards of the card "
+        "profile PROFILE (JSON, sim/profiles/PROFILES.md), or the built-in ones, instead of the "
+        "system's service",
+        [](Options& options, std::string_view value) {
+            options.simulate = true;
+            options.profile = std::string(value);
+            return true;
+        }},
     OptionSpec{"--ui", OptionValue::Required, "qt|console|auto",
                "where the confirmation window is shown: a Qt window, the terminal, or "
                "(the default) a Qt window when DISPLAY or WAYLAND_DISPLAY is set and kestrova "
@@ -228,7 +229,9 @@ Commands:
   shell         read calls from the terminal on one control; an error is
                 reported and the shell goes on (end with Ctrl-D, "quit"
                 or "exit"; "help" lists the methods)
-  methods       list the control's methods with their parameters
+  methods       list the control's methods with their parameters; those
+                marked [allowed pages] answer -1 to any page but an https
+                page of the allowed hosts (see --page-url)
   demo          a transfer on the built-in virtual card from start to end,
                 each call printed with what it does; the card is taken out
                 and put back while the confirmation window is open
