@@ -260,7 +260,9 @@ Commands:
   shell         read calls from the terminal on one control; an error is
                 reported and the shell goes on (end with Ctrl-D, "quit"
                 or "exit"; "help" lists the methods)
-  methods       list the control's methods with their parameters
+  methods       list the control's methods with their parameters; those
+                marked [allowed pages] answer -1 to any page but an https
+                page of the allowed hosts (see --page-url)
   demo          a transfer on the built-in virtual card from start to end,
                 each call printed with what it does; the card is taken out
                 and put back while the confirmation window is open

@@ -34,7 +34,10 @@ export interface KestrovaError extends Error {
 
 /** The control's methods: `long` results are numbers, `BSTR` results are
  *  strings or null (a null BSTR). A `long` parameter takes a whole number
- *  from -2^31 to 2^31-1, a `BSTR` parameter a string or null. */
+ *  from -2^31 to 2^31-1, a `BSTR` parameter a string or null. A method marked
+ *  "allowed pages only" serves only https pages of the bank's allowed hosts
+ *  (the bridge serves no other page at all); the others never reach a
+ *  reader. */
 export interface KestrovaControl {
 )";
 
@@ -63,8 +66,26 @@ std::string TypeScriptType(AutomationType type) {
     return type == AutomationType::Long ? "number" : "string | null";
 }
 
+// The page-access column, for the reader of the declaration.
+std::string Comment(const MethodInfo& method) {
+    switch (method.pageAccess) {
+        case PageAccess::AllowedPage:
+            return "  /** Allowed pages only: elsewhere -1" +
+                   std::string(method.returnType == AutomationType::Bstr
+                                   ? " (null, with -1 for GetLastError)"
+                                   : "") +
+                   ", and no reader is touched. */\n";
+        case PageAccess::AllowedPageWarned:
+            return "  /** Allowed pages only: elsewhere the warning box, then -1; no reader is "
+                   "touched. */\n";
+        case PageAccess::Open:
+            break;
+    }
+    return {};
+}
+
 std::string Declaration(const MethodInfo& method) {
-    std::string line = "  " + std::string(method.name) + "(";
+    std::string line = Comment(method) + "  " + std::string(method.name) + "(";
     bool first = true;
     for (const ParameterInfo& parameter : method.Parameters()) {
         line += (first ? "" : ", ") + std::string(parameter.name) + ": " +

@@ -119,6 +119,11 @@ TEST_F(KestrovaCommandTest, ShellAndHelp) {
     const CommandOutput methods = Kestrova("methods");
     EXPECT_EQ(methods.status, 0);
     EXPECT_EQ(std::count(methods.out.begin(), methods.out.end(), '\n'), 79);
+    EXPECT_NE(methods.out.find("long VerifyPIN(BSTR pReaderName, BSTR pReaderSndList, BSTR "
+                               "pPwdStr)  [allowed pages]\n"),
+              std::string::npos)
+        << methods.out;
+    EXPECT_NE(methods.out.find("BSTR GetAPIVersion()\n"), std::string::npos);
 }
 
 }  // namespace
