@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#ifndef KESTROVA_VERSION
-#error "The build names the version"
+#if !defined(KESTROVA_VERSION) || !defined(KESTROVA_PROTOCOL_VERSION)
+#error "The build names the versions"
 #endif
 
 namespace kestrova::bridge {
@@ -17,7 +17,8 @@ std::optional<std::string> HelpOrVersionAsked(std::span<const std::string_view> 
         return HostUsageText(configFile);
     }
     if (given("--version")) {
-        return std::string("kestrova-host " KESTROVA_VERSION "\n");
+        return std::string("kestrova-host " KESTROVA_VERSION " (protocol ") +
+               std::to_string(KESTROVA_PROTOCOL_VERSION) + ")\n";
     }
     return std::nullopt;
 }

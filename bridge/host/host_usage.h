@@ -10,7 +10,7 @@
 namespace kestrova::bridge {
 
 // The help text when the arguments ask for it (--help, -h), else the
-// version line (--version), else nothing. `configFile` is the installed
+// version line with the wire protocol's version (--version), else nothing. `configFile` is the installed
 // configuration file's path.
 std::optional<std::string> HelpOrVersionAsked(std::span<const std::string_view> arguments,
                                               std::string_view configFile);

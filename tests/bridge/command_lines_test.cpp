@@ -60,7 +60,10 @@ TEST(CommandLines, AnswerHelpVersionAndMistakesLikeTheirPeers) {
     } cases[] = {
         {Program::Kestrova, "--version", goodConfig, 0, "kestrova " + version + "\n", ""},
         {Program::Kestrova, "run x --help", goodConfig, 0, "Usage: kestrova COMMAND", ""},
-        {Program::Host, "--version", goodConfig, 0, "kestrova-host " + version + "\n", ""},
+        {Program::Host, "--version", goodConfig, 0,
+         "kestrova-host " + version + " (protocol " + std::to_string(KESTROVA_PROTOCOL_VERSION) +
+             ")\n",
+         ""},
         // Help does not depend on a configuration that works.
         {Program::Host, "--help", badConfig, 0, "Usage: kestrova-host [--OPTION...] CALLER...\n",
          ""},
