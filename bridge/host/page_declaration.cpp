@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "control/method_info.h"
 #include "control/method_table.h"
@@ -106,8 +107,15 @@ std::string Declaration(const MethodInfo& method) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: kestrova_page_declaration OUTPUT\n";
+    constexpr char kUsage[] = "usage: kestrova_page_declaration OUTPUT\n";
+    const std::string_view output = argc == 2 ? argv[1] : "";
+    if (output == "--help" || output == "-h") {
+        std::cout << kUsage << "Writes the page API's TypeScript declaration to OUTPUT.\n";
+        return 0;
+    }
+    // An option is never taken for the file to write ("./-x" names one).
+    if (argc != 2 || output.empty() || output.starts_with('-')) {
+        std::cerr << kUsage;
         return 2;
     }
     std::string text = kHeader;

@@ -92,6 +92,11 @@ void QtDialogWindow::CreateItems() {
                 label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
                 label->setLineWidth(1);
             }
+            // A static's text starts next to its edge, as the platform's
+            // statics draw it, not half a letter further in; the room the
+            // template gives it is then all the text's.
+            label->setIndent(0);
+            label->setMargin(1);
             widget = label;
         }
         widget->setGeometry(units_.ToPixels(item.place));
@@ -145,6 +150,13 @@ void QtDialogWindow::SetItemText(int itemId, std::string_view text) {
         label->setText(FromAnsi(text));
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         button->setText(FromAnsi(text));
+    }
+}
+
+void QtDialogWindow::SetItemAccessibleName(int itemId, std::string_view text) {
+    QWidget* widget = itemId == kDialogStatusLine ? statusLine_ : Item(itemId);
+    if (widget != nullptr) {
+        widget->setAccessibleName(FromAnsi(text));
     }
 }
 
