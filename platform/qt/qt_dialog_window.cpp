@@ -39,8 +39,8 @@ bool IsButton(DialogItemKind kind) {
 constexpr char kStatusLineName[] = "statusLine";
 
 // The status line is the window's status bar for a screen reader, which
-// reads it on request (Orca: Insert+\\) by the name the logic gives it, not
-// a label renamed each time its text changes.
+// reads it on request by the name the logic gives it, instead of a label
+// renamed each time its text changes.
 QAccessibleInterface* StatusLineAccessible(const QString& /*className*/, QObject* object) {
     auto* label = qobject_cast<QLabel*>(object);
     if (label == nullptr || label->objectName() != QLatin1String(kStatusLineName) ||
