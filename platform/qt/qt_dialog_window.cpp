@@ -1,5 +1,7 @@
 #include "platform/qt/qt_dialog_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -32,6 +34,20 @@ Qt::Alignment AlignmentOf(DialogItemKind kind) {
 
 bool IsButton(DialogItemKind kind) {
     return kind == DialogItemKind::DefaultPushButton || kind == DialogItemKind::PushButton;
+}
+
+constexpr char kStatusLineName[] = "statusLine";
+
+// The status line is the window's status bar for a screen reader, which
+// reads it on request by the name the logic gives it, instead of a label
+// renamed each time its text changes.
+QAccessibleInterface* StatusLineAccessible(const QString& /*className*/, QObject* object) {
+    auto* label = qobject_cast<QLabel*>(object);
+    if (label == nullptr || label->objectName() != QLatin1String(kStatusLineName) ||
+        dynamic_cast<QtDialogWindow*>(label->parentWidget()) == nullptr) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(label, QAccessible::StatusBar);
 }
 
 ScreenRect ToScreenRect(const QRect& rect) {
@@ -105,7 +121,12 @@ void QtDialogWindow::CreateItems() {
     statusLine_ = new QLabel(this);
     statusLine_->setTextFormat(Qt::PlainText);
     statusLine_->setAlignment(Qt::AlignCenter);
-    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setObjectName(QLatin1String(kStatusLineName));
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&StatusLineAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
 }
 
 void QtDialogWindow::PlaceStatusLine() {

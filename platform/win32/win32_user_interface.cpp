@@ -104,6 +104,7 @@ void Win32UserInterface::DismissFromAnotherThread() {
 void Win32UserInterface::ShowMessageBox(std::string_view text, std::string_view caption,
                                         MessageBoxIcon /*icon*/) {
     showingThread_.store(GetCurrentThreadId());
+    const PerMonitorDpiAwareness dpiAware;
     MessageBoxW(GetActiveWindow(), WideText(text).c_str(), WideText(caption).c_str(),
                 MB_OK | MB_ICONWARNING);
 }
