@@ -24,7 +24,6 @@ import time
 
 import e2e_driver as driver
 
-REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 ORIGIN = driver.PAGE_URL.rstrip("/")
 WINDOW_UP = "OK disabled"  # the text window's first word on its OK button
 
@@ -41,9 +40,11 @@ class ProcessGone(driver.Failure):
     """The page's process ended or closed its output before it answered."""
 
 
-def chromium_extension_id():
-    """Our extension's id, from the one place the build takes it from."""
-    with open(os.path.join(REPO, "bridge", "extension_identity.cmake")) as file:
+def chromium_extension_id(host):
+    """The id of the extension that the build of `host` was made for: each
+    build writes it beside its bin folder."""
+    build = os.path.dirname(os.path.dirname(os.path.abspath(host)))
+    with open(os.path.join(build, "extension_identity_used.cmake")) as file:
         return re.search(r'KESTROVA_CHROMIUM_EXTENSION_ID "([a-p]{32})"', file.read()).group(1)
 
 
@@ -154,7 +155,7 @@ class HostPage(PagePipes):
         path = os.path.join(work_dir, f"{name}.conf")
         with open(path, "w") as file:
             file.write(config)
-        super().__init__([host, f"chrome-extension://{chromium_extension_id()}/"],
+        super().__init__([host, f"chrome-extension://{chromium_extension_id(host)}/"],
                          dict(os.environ, KESTROVA_HOST_CONFIG=path))
         self.next_id = 0
         self.send({"origin": ORIGIN})
