@@ -31,9 +31,12 @@ std::int32_t OpenReader(const char* name, std::int32_t& slotNumber, std::int32_t
     if (OpenCardContext(name) != kResultSuccess) {
         return kResultOpenReaderFailed;
     }
-    std::int32_t result = RegisterReader(name, slotNumber);
-    if (result != kResultSuccess && !IsRegisteredSlot(result)) {
-        return result;
+    const Registration registration = RegisterReader(name);
+    if (registration.slot != 0) {
+        slotNumber = registration.slot;
+    }
+    if (registration.code != kResultSuccess) {
+        return registration.code;
     }
     if (readerCount == 0) {
         readerCount = 1;
@@ -42,12 +45,9 @@ std::int32_t OpenReader(const char* name, std::int32_t& slotNumber, std::int32_t
 }
 
 std::int32_t ReleaseReader(const char* name) {
-    std::int32_t slotNumber = 1;
-    std::int32_t result = RegisterReader(name, slotNumber);
-    if (result == kResultSuccess) {
-        DisconnectSlot(slotNumber, kDispositionReset);
-    } else if (IsRegisteredSlot(result)) {
-        DisconnectSlot(result, kDispositionReset);
+    const Registration registration = RegisterReader(name);
+    if (registration.code == kResultSuccess) {
+        DisconnectSlot(registration.slot, kDispositionReset);
     }
     return kResultSuccess;
 }

@@ -20,6 +20,7 @@
 namespace kestrova {
 namespace {
 
+using testing::RegisterInto;
 using testing::SimulatedServiceTest;
 
 constexpr const char* kMissingLibrary = "/nonexistent/libkestrova-no-such-service.so";
@@ -35,7 +36,7 @@ void ExpectEveryOperationUnbound() {
     EXPECT_EQ(ListReaderTable(count, names), kResultFailure);
     EXPECT_EQ(OpenCardContext(), kResultFailure);
     std::int32_t slot = 0;
-    EXPECT_EQ(RegisterReader("Reader A", slot), kResultFailure);
+    EXPECT_EQ(RegisterInto("Reader A", slot), kResultFailure);
     std::int32_t readerCount = 0;
     EXPECT_EQ(OpenReader("Reader A", slot, readerCount), kResultOpenReaderFailed);
     std::int32_t atrLength = 0;
