@@ -28,13 +28,13 @@ void EndHeldTransaction(CardService& service);
 // card between ours. Nothing is taken again when the handle is gone or
 // another transaction is held.
 class TransactionPause {
-public:
+  public:
     TransactionPause(CardService& service, const ReaderClaim& claim);
     ~TransactionPause();
     TransactionPause(const TransactionPause&) = delete;
     TransactionPause& operator=(const TransactionPause&) = delete;
 
-private:
+  private:
     CardService& service_;
     SCARDHANDLE endedOn_ = 0;
 };

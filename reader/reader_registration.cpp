@@ -74,7 +74,7 @@ Registration RegisterReaderInContext(const char* name) {
 
     // The test connection goes to locals: the latest connection and its
     // protocol stay another reader's when they are.
-    const ReaderClaim claim = ClaimOfName(name, nameLength);
+    const ReaderClaim claim{nullptr, name, nameLength};
     const CardChoice choice = ChooseCard(service, claim);
     // pcscd would hold the test connection until our own transaction ends.
     const TransactionPause pause(service, claim);

@@ -107,7 +107,7 @@ std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& a
 std::int32_t QueryCurrentStatus(ReaderSlot& slot, std::int32_t& atrLength, AtrBuffer& atr,
                                 std::int32_t withoutConnection) {
     CardService& service = TheCardService();
-    const CardChoice choice = ChooseCard(service, ClaimOfSlot(slot));
+    const CardChoice choice = ChooseCard(service, ReaderClaim{&slot});
     if (choice.isLatest) {
         MarkSendPci(slot, service.activeProtocol);
         const std::int32_t result = QuerySlotStatus(choice.card, slot, atrLength, atr);
@@ -131,13 +131,13 @@ std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
     }
     CardService& service = TheCardService();
     // Another slot's connection is neither reconnected here nor taken over.
-    const CardChoice choice = ChooseCard(service, ClaimOfSlot(*slot));
+    const CardChoice choice = ChooseCard(service, ReaderClaim{slot});
     SCARDHANDLE latest = 0;
     DWORD protocol = choice.latestIsOthers ? 0 : service.activeProtocol;
     std::int32_t result = kResultSuccess;
     {
         // pcscd would hold this connect until our own transaction on the reader ends.
-        const TransactionPause pause(service, ClaimOfSlot(*slot));
+        const TransactionPause pause(service, ReaderClaim{slot});
         result = NarrowResult(service.functions.connect(service.context, slot->readerName.data(),
                                                         ShareModeFor(shareSelector), kBothProtocols,
                                                         &latest, &protocol));
@@ -210,7 +210,7 @@ std::int32_t DisconnectSlot(std::int32_t slotNumber, std::int32_t dispositionSel
     }
     CardService& service = TheCardService();
     std::int32_t result = kResultSuccess;
-    const bool latestIsAnotherSlots = ChooseCard(service, ClaimOfSlot(*slot)).latestIsOthers;
+    const bool latestIsAnotherSlots = ChooseCard(service, ReaderClaim{slot}).latestIsOthers;
     if (slot->card != 0) {
         result = NarrowResult(
             service.functions.disconnect(slot->card, DispositionFor(dispositionSelector)));

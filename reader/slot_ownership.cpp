@@ -28,14 +28,6 @@ SCARDHANDLE OwnCard(const CardService& service, const ReaderClaim& claim) {
 
 }  // namespace
 
-ReaderClaim ClaimOfSlot(const ReaderSlot& slot) {
-    return ReaderClaim{&slot, nullptr, 0};
-}
-
-ReaderClaim ClaimOfName(const char* name, std::size_t length) {
-    return ReaderClaim{nullptr, name, length};
-}
-
 bool SlotNameStartsWith(const ReaderSlot& slot, const char* name, std::size_t length) {
     return std::strncmp(slot.readerName.data(), name, length) == 0;
 }

@@ -24,9 +24,6 @@ struct ReaderClaim {
     std::size_t length = 0;
 };
 
-ReaderClaim ClaimOfSlot(const ReaderSlot& slot);
-ReaderClaim ClaimOfName(const char* name, std::size_t length);
-
 // The answer: the handle the caller may use, whether it is the latest
 // connection, and whether the latest belongs to another reader.
 struct CardChoice {

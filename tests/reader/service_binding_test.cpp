@@ -46,9 +46,8 @@ void ExpectEveryOperationUnbound() {
     EXPECT_EQ(DisconnectSlot(1, 2), kResultFailure);
     EXPECT_EQ(ReadCardStatus(atrLength, atr, 1), kResultFailure);
     EXPECT_EQ(CheckCardPresent("Reader A"), kResultOpenReaderFailed);
-    std::array<std::uint8_t, kResponseDataSize> response{};
-    std::uint8_t le = 0;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response.data()),
+    CardResponse response;
+    EXPECT_EQ(ExchangeCommand(1, CardCommand{0x00, 0x84, 0x00, 0x00, {}, 0}, response),
               kResultFailure);
     std::array<std::uint8_t, 5> command{0x00, 0x84, 0x00, 0x00, 0x08};
     std::vector<std::uint8_t> rawResponse(kRawResponseSize);
