@@ -95,7 +95,8 @@ bool ReportScheduledFailures(ScriptDirectives* directives, std::ostream& err) {
 
 void PrintMethods(std::ostream& out) {
     for (const MethodInfo& method : MethodTable()) {
-        out << FormatSignature(method) << '\n';
+        out << FormatSignature(method) << (method.NeedsAllowedPage() ? "  [allowed pages]" : "")
+            << '\n';
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "platform/user_interface.h"
@@ -19,6 +20,13 @@ inline constexpr std::uint32_t kTimerPeriodMs = 200;
 inline constexpr std::int32_t kTicksPerSecond = 5;
 inline constexpr std::int32_t kFirstSecondsLeft = 299;
 inline constexpr std::int32_t kNoSmartcard = static_cast<std::int32_t>(0x8010000CU);
+
+// The seconds left at which a screen reader hears the time left: every
+// minute and near the end, not every second as the status line shows it.
+bool WorthAnnouncing(std::int32_t secondsLeft) {
+    return secondsLeft == kFirstSecondsLeft || secondsLeft % 60 == 0 || secondsLeft == 30 ||
+           secondsLeft == 10;
+}
 
 bool CardAbsent(std::int32_t result) {
     return result == kNoSmartcard || result == kRemovedCard;
@@ -69,11 +77,23 @@ void CTxnConfirmDlg::OnInitDialog(platform::DialogWindow& window) {
     window.SetItemText(kConfirmRow1Label, TextOf(m_tagText[5]));
     window.SetItemText(kConfirmRow2Label, TextOf(m_tagText[6]));
     window.SetItemText(kConfirmRow3Label, TextOf(m_tagText[7]));
+    // A button the page left without a text still has a name for a screen
+    // reader: its template caption.
+    const std::string_view okText = TextOf(m_tagText[1]);
+    const std::string_view cancelText = TextOf(m_tagText[2]);
+    window.SetItemAccessibleName(kConfirmOkButton, okText.empty() ? kConfirmOkText : okText);
+    window.SetItemAccessibleName(kConfirmCancelButton,
+                                 cancelText.empty() ? kConfirmCancelText : cancelText);
 
     const std::int32_t rows = std::clamp(m_rowCount, 0, 3);
     for (std::int32_t i = 0; i < rows; ++i) {
-        window.SetItemText(kConfirmRow1Value + 2 * i,
-                           TextOf(m_rowValue[static_cast<std::size_t>(i)]));
+        const std::string_view value = TextOf(m_rowValue[static_cast<std::size_t>(i)]);
+        window.SetItemText(kConfirmRow1Value + 2 * i, value);
+        // Each value is read with its row's caption, as one line.
+        const std::string_view caption = TextOf(m_tagText[static_cast<std::size_t>(5 + i)]);
+        window.SetItemAccessibleName(
+            kConfirmRow1Value + 2 * i,
+            caption.empty() ? std::string(value) : std::string(caption) + " " + std::string(value));
     }
     if (m_rowCount < 3) {
         window.ShowItem(kConfirmRow3Label, false);
@@ -188,6 +208,9 @@ void CTxnConfirmDlg::ShowSecondsLeft(platform::DialogWindow& window) const {
     char status[64];
     (void)std::snprintf(status, sizeof status, kConfirmationCountdownFormat, m_secondsLeft);
     window.ShowStatus(status);
+    if (WorthAnnouncing(m_secondsLeft)) {
+        window.SetItemAccessibleName(platform::kDialogStatusLine, status);
+    }
 }
 
 void CTxnConfirmDlg::OnOK(platform::DialogWindow& window) {

@@ -167,8 +167,11 @@ TEST_F(TransactionMethodsTest, Ex2FromARefusedPageTouchesNoCard) {
               std::vector<std::string>{std::string(kIllegalAccessText) + "|" + kWarningCaption});
     EXPECT_EQ(sim::Events(), std::vector<std::string>{});
     EXPECT_EQ(user_.windows, 0);
-    // The unguarded method runs from the same page.
-    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 9);
+    // The variant on CurrentSlot refuses silently, with no window.
+    EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), -1);
+    EXPECT_EQ(user_.boxes.size(), 1U);
+    EXPECT_EQ(user_.windows, 0);
+    EXPECT_EQ(sim::Events(), std::vector<std::string>{});
     control_->SetClientSite(&page_, &user_);
 }
 
