@@ -10,7 +10,7 @@
 
 namespace kestrova::host {
 
-enum class Command { Help, Run, Shell, Methods, Demo, Doctor };
+enum class Command { Help, Version, Run, Shell, Methods, Demo, Doctor };
 
 // Where the confirmation window is shown. Auto: the Qt window when a display
 // is available and kestrova was built with Qt, else the console.
@@ -48,5 +48,8 @@ std::variant<Options, CommandLineError> ParseCommandLine(
     std::span<const std::string_view> arguments);
 
 std::string UsageText();
+
+// "kestrova VERSION", a line.
+std::string VersionText();
 
 }  // namespace kestrova::host

@@ -2,16 +2,16 @@
 
 namespace kestrova::host {
 
-DoctorReport RunDoctor(const InstallLayout& layout, std::string_view version,
-                       std::string_view protocol) {
+DoctorReport RunDoctor(const InstallLayout& layout, std::string_view version, int protocol) {
     DoctorReport report;
     report.version = std::string(version);
-    report.protocol = std::string(protocol);
+    report.protocol = protocol;
     CheckCardService(report);
     CheckBrowsers(report, layout);
     CheckConfiguration(report, layout);
-    report.Pass("versions", "Versions",
-                "Kestrova " + report.version + ", bridge protocol " + report.protocol);
+    report.Pass(
+        "versions", "Versions",
+        "Kestrova " + report.version + ", bridge protocol " + std::to_string(report.protocol));
     return report;
 }
 

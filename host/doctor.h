@@ -24,7 +24,6 @@ void CheckBrowsers(DoctorReport& report, const InstallLayout& layout);
 void CheckConfiguration(DoctorReport& report, const InstallLayout& layout);
 
 // Every check, in the order a person reads them.
-DoctorReport RunDoctor(const InstallLayout& layout, std::string_view version,
-                       std::string_view protocol);
+DoctorReport RunDoctor(const InstallLayout& layout, std::string_view version, int protocol);
 
 }  // namespace kestrova::host

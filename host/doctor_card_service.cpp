@@ -29,7 +29,7 @@ constexpr const char* kInstallService = "install it: sudo apt install pcscd libp
 
 std::string Hex(std::int32_t code) {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+    static_cast<void>(std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code)));
     return text;
 }
 
@@ -37,7 +37,7 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
     std::string text;
     for (const std::uint8_t byte : bytes) {
         char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", byte);
+        static_cast<void>(std::snprintf(pair, sizeof pair, "%02X", byte));
         text += pair;
     }
     return text;

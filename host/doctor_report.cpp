@@ -58,7 +58,8 @@ bool DoctorReport::AllPassed() const {
 }
 
 std::string ReportText(const DoctorReport& report) {
-    std::string text = "Kestrova " + report.version + ", bridge protocol " + report.protocol + "\n";
+    std::string text = "Kestrova " + report.version + ", bridge protocol " +
+                       std::to_string(report.protocol) + "\n";
     std::size_t wrong = 0;
     for (const CheckLine& line : report.lines) {
         text +=

@@ -21,7 +21,7 @@ struct CheckLine {
 
 struct DoctorReport {
     std::string version;
-    std::string protocol;
+    int protocol = 0;
     std::vector<CheckLine> lines;
 
     void Pass(std::string_view check, std::string_view title, std::string result);

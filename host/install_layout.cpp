@@ -38,10 +38,10 @@ InstallLayout InstalledLayout() {
 
 #else
 
-#if !defined(KESTROVA_HOST_CONFIG_FILE) || !defined(KESTROVA_CHROMIUM_HOSTS_DIR) ||           \
-    !defined(KESTROVA_CHROME_HOSTS_DIR) || !defined(KESTROVA_FIREFOX_HOSTS_DIR) ||            \
-    !defined(KESTROVA_CHROMIUM_EXTENSIONS_DIR) || !defined(KESTROVA_CHROME_EXTENSIONS_DIR) || \
-    !defined(KESTROVA_FIREFOX_EXTENSIONS_DIR)
+#if !defined(KESTROVA_HOST_CONFIG_FILE) || !defined(KESTROVA_CHROMIUM_HOSTS_DIR) ||       \
+    !defined(KESTROVA_CHROME_HOSTS_DIR) || !defined(KESTROVA_FIREFOX_HOSTS_DIR) ||        \
+    !defined(KESTROVA_CHROMIUM_EXTERNAL_DIR) || !defined(KESTROVA_CHROME_EXTERNAL_DIR) || \
+    !defined(KESTROVA_FIREFOX_XPI_FILE)
 #error "The build names the installed places"
 #endif
 
@@ -53,11 +53,11 @@ InstallLayout InstalledLayout() {
     InstallLayout layout{{}, KESTROVA_HOST_CONFIG_FILE, host, chromiumId, geckoId, {}};
     layout.browsers = {
         {"chromium", "Chromium", BrowserFamily::kChromium, KESTROVA_CHROMIUM_HOSTS_DIR + manifest,
-         std::string(KESTROVA_CHROMIUM_EXTENSIONS_DIR) + "/" + chromiumId + ".json"},
+         std::string(KESTROVA_CHROMIUM_EXTERNAL_DIR) + "/" + chromiumId + ".json"},
         {"chrome", "Google Chrome", BrowserFamily::kChromium, KESTROVA_CHROME_HOSTS_DIR + manifest,
-         std::string(KESTROVA_CHROME_EXTENSIONS_DIR) + "/" + chromiumId + ".json"},
+         std::string(KESTROVA_CHROME_EXTERNAL_DIR) + "/" + chromiumId + ".json"},
         {"firefox", "Firefox", BrowserFamily::kGecko, KESTROVA_FIREFOX_HOSTS_DIR + manifest,
-         std::string(KESTROVA_FIREFOX_EXTENSIONS_DIR) + "/" + geckoId + ".xpi"},
+         KESTROVA_FIREFOX_XPI_FILE},
     };
     return layout;
 }

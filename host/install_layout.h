@@ -38,7 +38,7 @@ struct InstallLayout {
 
 // This build's version, and the version of the bridge's wire protocol.
 inline constexpr const char* kComponentVersion = KESTROVA_COMPONENT_VERSION;
-inline constexpr const char* kBridgeProtocolVersion = KESTROVA_BRIDGE_PROTOCOL_VERSION;
+inline constexpr int kBridgeProtocolVersion = KESTROVA_BRIDGE_PROTOCOL_VERSION;
 
 // The places this build installs to; configFile is the installed host.conf.
 InstallLayout InstalledLayout();

@@ -8,6 +8,7 @@
 #include <io.h>
 #endif
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -18,11 +19,13 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <variant>
 #include <vector>
 
 #include "bridge/host/bridge_session.h"
 #include "bridge/host/host_options.h"
+#include "bridge/host/host_usage.h"
 #include "bridge/host/session_log.h"
 #include "host/doctor.h"
 #include "reader/service_binding.h"
@@ -69,10 +72,13 @@ std::string InstalledConfigFile() {
 std::optional<std::string> ReadConfiguration(bridge::HostOptions& options) {
     const char* named = std::getenv("KESTROVA_HOST_CONFIG");
     const std::string path = named != nullptr && *named != '\0' ? named : InstalledConfigFile();
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
+        const int reason = errno;
         return named != nullptr && *named != '\0'
-                   ? std::optional<std::string>("cannot read " + path)
+                   ? std::optional<std::string>("cannot read " + path + ": " +
+                                                std::generic_category().message(reason))
                    : std::nullopt;
     }
     std::ostringstream text;
@@ -146,6 +152,18 @@ int SetMessagesAside() {
     return messages;
 }
 
+// A person asking for help or the version gets it, whatever the
+// configuration says; the exit status then, else nothing.
+std::optional<int> HelpOrVersion(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto text = bridge::HelpOrVersionAsked(arguments, InstalledConfigFile());
+    if (!text) {
+        return std::nullopt;
+    }
+    std::cout << *text;
+    return 0;
+}
+
 // The options from the configuration file and the command line, and the
 // check that a browser started us for our extension. False (after saying
 // why on standard error) when the host must refuse to run.
@@ -166,12 +184,12 @@ bool TakeOptions(int argc, char** argv, bridge::HostOptions& options) {
         error = "simulate-removal=auto moves the simulated card: it needs simulate";
     }
     if (error) {
-        Log() << *error << '\n';
+        Log() << *error << " (see kestrova-host --help)\n";
         return false;
     }
     if (!bridge::StartedForOurExtension(options.callerArguments, KESTROVA_CHROMIUM_EXTENSION_ID,
                                         KESTROVA_GECKO_EXTENSION_ID)) {
-        Log() << "not started by a browser for the Kestrova extension\n";
+        Log() << "not started by a browser for the Kestrova extension (see kestrova-host --help)\n";
         return false;
     }
     return true;
@@ -180,6 +198,9 @@ bool TakeOptions(int argc, char** argv, bridge::HostOptions& options) {
 #ifdef _WIN32
 
 int Main(int argc, char** argv) {
+    if (const auto asked = HelpOrVersion(argc, argv)) {
+        return *asked;
+    }
     if (const auto checked = Doctor(argc, argv)) {
         return *checked;
     }
@@ -215,6 +236,9 @@ std::string AnswerReason(const bridge::HostOptions& options,
 }
 
 int Main(int argc, char** argv) {
+    if (const auto asked = HelpOrVersion(argc, argv)) {
+        return *asked;
+    }
     if (const auto checked = Doctor(argc, argv)) {
         return *checked;
     }

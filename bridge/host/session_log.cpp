@@ -18,14 +18,14 @@ std::string UtcNow() {
     gmtime_r(&now, &parts);
 #endif
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    static_cast<void>(std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts));
     return text;
 }
 
 std::string Milliseconds(std::chrono::steady_clock::duration took) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f ms",
-                  std::chrono::duration<double, std::milli>(took).count());
+    static_cast<void>(std::snprintf(text, sizeof text, "%.1f ms",
+                                    std::chrono::duration<double, std::milli>(took).count()));
     return text;
 }
 

@@ -21,17 +21,12 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_driver as driver  # noqa: E402
 
-CHROMIUM_ID = "lcgjkooenmgombckklhckehfbbdjaacg"
 GECKO_ID = "bridge@kestrova.example.com"
 HOST_CONF = "etc/kestrova/host.conf"
 CHROMIUM_MANIFEST = "etc/chromium/native-messaging-hosts/com.kestrova.bridge.json"
 CHROME_MANIFEST = "etc/opt/chrome/native-messaging-hosts/com.kestrova.bridge.json"
 FIREFOX_XPI = ("usr/share/mozilla/extensions/{ec8030f7-c20a-464f-9b0e-13a3a9e97384}/"
                + GECKO_ID + ".xpi")
-PACKED = {
-    "usr/share/chromium/extensions/%s.json" % CHROMIUM_ID: "/usr/share/kestrova/kestrova.crx",
-    "usr/share/google-chrome/extensions/%s.json" % CHROMIUM_ID: "/usr/share/kestrova/kestrova.crx",
-}
 
 
 def edit_json(path, change):
@@ -70,17 +65,6 @@ def stage(args):
     shutil.rmtree(root, ignore_errors=True)
     subprocess.run(["cmake", "--install", args.build_dir, "--prefix", "/usr"], check=True,
                    stdout=subprocess.DEVNULL, env=dict(os.environ, DESTDIR=root), timeout=120)
-    # Until the package carries the packed extension, the stage gets the
-    # files it will install in the browsers' external-extension places.
-    for name, crx in PACKED.items():
-        if not os.path.exists(os.path.join(root, name)):
-            os.makedirs(os.path.dirname(os.path.join(root, name)), exist_ok=True)
-            write(os.path.join(root, name),
-                  json.dumps({"external_crx": crx, "external_version": "1.0.0.1"}))
-            write(root + crx, "packed extension")
-    if not os.path.exists(os.path.join(root, FIREFOX_XPI)):
-        os.makedirs(os.path.dirname(os.path.join(root, FIREFOX_XPI)), exist_ok=True)
-        write(os.path.join(root, FIREFOX_XPI), "packed extension")
     return root
 
 
