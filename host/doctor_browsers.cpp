@@ -27,11 +27,13 @@ constexpr const char* kReinstall =
     "install the kestrova package again (sudo apt install --reinstall kestrova)";
 #endif
 
+#ifndef _WIN32
 // An absolute path of the installed system, as found under the layout's
 // root.
 std::string Rooted(const InstallLayout& layout, const std::string& path) {
     return layout.root.empty() ? path : layout.root + path;
 }
+#endif
 
 bool IsFile(const std::string& path) {
     std::error_code error;

@@ -42,12 +42,14 @@ struct Page {
     bool allowed = false;  // an https page of an allowed host
 };
 
-std::string AnswerStatus(const Request& request, const Page& page) {
+std::string AnswerStatus(const Request& request, const Page& page, SessionLog& log) {
     if (!page.allowed) {
         return ErrorReply(request.id, kPageNotAllowedCode,
                           "the status answers only the allowed bank pages");
     }
-    return StatusReply(request.id);
+    std::string reply = StatusReply(request.id);
+    log.Status(reply);
+    return reply;
 }
 
 std::string Answer(CKestrovaCtrl& control, const Page& page, SessionLog& log, std::string& body) {
@@ -58,7 +60,7 @@ std::string Answer(CKestrovaCtrl& control, const Page& page, SessionLog& log, st
     }
     const Request& request = std::get<Request>(parsed);
     if (request.statusQuery) {
-        return AnswerStatus(request, page);
+        return AnswerStatus(request, page, log);
     }
     const auto started = std::chrono::steady_clock::now();
     const InvokeResult outcome = Call(control, request);

@@ -69,6 +69,10 @@ void SessionLog::Refused(std::string_view method, std::int32_t code,
          Milliseconds(took));
 }
 
+void SessionLog::Status(std::string_view reply) {
+    Line("status: " + std::string(reply));
+}
+
 void SessionLog::Ended(int status) {
     Line("end: exit status " + std::to_string(status));
 }

@@ -29,6 +29,8 @@ class SessionLog {
               std::chrono::steady_clock::duration took);
     void Refused(std::string_view method, std::int32_t code,
                  std::chrono::steady_clock::duration took);
+    // The host's status as a page was told it (its reply's JSON).
+    void Status(std::string_view reply);
     void Ended(int status);
 
   private:

@@ -283,7 +283,7 @@ TEST_F(HostProcessTest, ASimulatedTransferCompletesAndItsLogHoldsNoSecret) {
     const std::string written = text.str();
     for (const char* expected :
          {"start: kestrova-host", "origin: https://card.kestrova.example.com",
-          "call: ConnectCard -> 0 in ", "call: ListEF1001AccountString -> text in ",
+          "status: ", "call: ConnectCard -> 0 in ", "call: ListEF1001AccountString -> text in ",
           "call: WriteRecordWithSNUMTACProc -> 0 in ", "call: GetRespSNUM -> text in ",
           "end: exit status 0"}) {
         EXPECT_NE(written.find(expected), std::string::npos) << expected << " in\n" << written;
