@@ -23,6 +23,13 @@ InputKind KindOf(FrameStatus status) {
     return InputKind::kEnd;
 }
 
+// Wiped (a PIN may be in it) and freed: assigning an empty string would keep
+// the buffer.
+void Drop(std::string& body) {
+    platform::WipeBuffer(body);
+    std::string().swap(body);
+}
+
 }  // namespace
 
 InputPump::InputPump(int fd, std::function<void()> onEnd)
@@ -52,14 +59,12 @@ InputPump::InputPump(int fd, std::function<void()> onEnd)
                     ++queue->pendingRefusals;
                     lock.unlock();
                     item.id = ReadRequestId(item.body);
-                    // A PIN may be in it.
-                    platform::WipeBuffer(item.body);
-                    item.body = std::string();
+                    Drop(item.body);
                     item.kind = InputKind::kRefused;
                     lock.lock();
                 } else {
-                    platform::WipeBuffer(item.body);
-                    item = InputItem{InputKind::kFlooded, {}, {}};
+                    Drop(item.body);
+                    item.kind = InputKind::kFlooded;
                 }
             }
             const bool last = item.kind != InputKind::kMessage && item.kind != InputKind::kRefused;

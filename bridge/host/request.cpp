@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <utility>
 #include <vector>
 
 #include "control/unicode_text.h"
@@ -172,12 +173,74 @@ std::size_t NestingDepth(std::string_view body, std::size_t limit) {
     return deepest;
 }
 
-std::optional<std::int64_t> ReadRequestId(std::string_view body) {
-    const WipedJson message(body);
-    if (message->is_discarded() || !message->is_object()) {
-        return std::nullopt;
+namespace {
+
+// Reads the message only up to its outermost "id" (the extension sends it
+// first), keeping nothing else.
+class IdReader final : public nlohmann::json_sax<Json> {
+  public:
+    std::optional<std::int64_t> id;
+
+    bool null() override { return Other(); }
+    bool boolean(bool) override { return Other(); }
+    bool number_integer(number_integer_t value) override {
+        return Id(value >= 0 && value <= kMaxRequestId ? std::optional<std::int64_t>(value)
+                                                       : std::nullopt);
     }
-    return RequestId(*message);
+    bool number_unsigned(number_unsigned_t value) override {
+        return Id(value <= static_cast<std::uint64_t>(kMaxRequestId)
+                      ? std::optional<std::int64_t>(static_cast<std::int64_t>(value))
+                      : std::nullopt);
+    }
+    bool number_float(number_float_t, const string_t&) override { return Other(); }
+    bool string(string_t& text) override {
+        platform::WipeBuffer(text);
+        return Other();
+    }
+    bool binary(binary_t&) override { return Other(); }
+    bool start_object(std::size_t) override { return Open(); }
+    bool key(string_t& name) override {
+        idIsNext_ = depth_ == 1 && name == "id";
+        return true;
+    }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+  private:
+    // Any other value where the id belongs means there is none.
+    bool Other() { return !std::exchange(idIsNext_, false); }
+    bool Id(std::optional<std::int64_t> value) {
+        if (!idIsNext_) {
+            return true;
+        }
+        id = value;
+        return false;
+    }
+    bool Open() {
+        if (std::exchange(idIsNext_, false)) {
+            return false;
+        }
+        return ++depth_ <= kMaxNesting;
+    }
+    bool Close() {
+        --depth_;
+        return true;
+    }
+
+    std::size_t depth_ = 0;
+    bool idIsNext_ = false;
+};
+
+}  // namespace
+
+std::optional<std::int64_t> ReadRequestId(std::string_view body) {
+    IdReader reader;
+    Json::sax_parse(body.begin(), body.end(), &reader);
+    return reader.id;
 }
 
 Request::~Request() {
