@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "control/method_info.h"
 #include "control/method_table.h"
@@ -30,7 +31,7 @@ export interface KestrovaError extends Error {
    *  -32600, -32603; -32001 a page that is not the bank's, -32002 a call
    *  refused because too many wait), or why the bridge cannot serve the
    *  page. */
-  readonly code: number | "NotInstalled" | "Closed" | "Refused";
+  readonly code: number | "NotInstalled" | "Closed" | "Refused" | "HostVersion";
 }
 
 /** The control's methods: `long` results are numbers, `BSTR` results are
@@ -44,10 +45,19 @@ export interface KestrovaControl {
 
 constexpr char kFooter[] = R"(}
 
+/** The host's product version and its wire protocol's version; as text, the
+ *  product version. */
+export interface KestrovaVersions {
+  readonly version: string;
+  readonly protocol: number;
+  toString(): string;
+}
+
 export interface KestrovaBridge extends KestrovaControl {
-  /** Resolves with the host's version once it is ready for calls; rejects
-   *  with code "NotInstalled" when Kestrova is not installed. */
-  ready(): Promise<string>;
+  /** Resolves with the host's versions once it is ready for calls; rejects
+   *  with code "NotInstalled" when Kestrova is not installed and
+   *  "HostVersion" when the host speaks a protocol the extension does not. */
+  ready(): Promise<KestrovaVersions>;
   /** Any method by name, for names the page learns at run time. */
   call(method: string, ...args: Array<number | string | null>): Promise<number | string | null>;
   readonly KestrovaError: new (code: KestrovaError["code"], message: string) => KestrovaError;
@@ -99,8 +109,15 @@ std::string Declaration(const MethodInfo& method) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: kestrova_page_declaration OUTPUT\n";
+    constexpr char kUsage[] = "usage: kestrova_page_declaration OUTPUT\n";
+    const std::string_view output = argc == 2 ? argv[1] : "";
+    if (output == "--help" || output == "-h") {
+        std::cout << kUsage << "Writes the page API's TypeScript declaration to OUTPUT.\n";
+        return 0;
+    }
+    // An option is never taken for the file to write ("./-x" names one).
+    if (argc != 2 || output.empty() || output.starts_with('-')) {
+        std::cerr << kUsage;
         return 2;
     }
     std::string text = kHeader;
