@@ -29,7 +29,7 @@ export interface KestrovaError extends Error {
    *  unknown method, -2147352562 for a wrong argument count, -2147352571 for
    *  a type mismatch, -2147352566 for an overflow), a bridge error (-32700,
    *  -32600, -32603), or why the bridge cannot serve the page. */
-  readonly code: number | "NotInstalled" | "Closed" | "Refused";
+  readonly code: number | "NotInstalled" | "Closed" | "Refused" | "HostVersion";
 }
 
 /** The control's methods: `long` results are numbers, `BSTR` results are
@@ -43,10 +43,19 @@ export interface KestrovaControl {
 
 constexpr char kFooter[] = R"(}
 
+/** The host's product version and its wire protocol's version; as text, the
+ *  product version. */
+export interface KestrovaVersions {
+  readonly version: string;
+  readonly protocol: number;
+  toString(): string;
+}
+
 export interface KestrovaBridge extends KestrovaControl {
-  /** Resolves with the host's version once it is ready for calls; rejects
-   *  with code "NotInstalled" when Kestrova is not installed. */
-  ready(): Promise<string>;
+  /** Resolves with the host's versions once it is ready for calls; rejects
+   *  with code "NotInstalled" when Kestrova is not installed and
+   *  "HostVersion" when the host speaks a protocol the extension does not. */
+  ready(): Promise<KestrovaVersions>;
   /** Any method by name, for names the page learns at run time. */
   call(method: string, ...args: Array<number | string | null>): Promise<number | string | null>;
   readonly KestrovaError: new (code: KestrovaError["code"], message: string) => KestrovaError;
