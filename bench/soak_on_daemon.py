@@ -11,7 +11,8 @@ tests/e2e/vpcd-profile.json behind vpcd, on a private pcscd:
 Each does --sessions page sessions in a row: ListReaders, ConnectCard, the
 accounts, VerifyPIN, a transfer confirmed in the text window (the card is
 taken out and put back while the window waits; the window presses OK once
-it may), DES and MAC, DisconnectCard; after each session its share of
+it may), DES and MAC, DisconnectCard (with --no-window a transfer that shows no
+window, so that only the pauses set the ceiling); after each session its share of
 --free-calls calls that need no card. Every session's results must equal
 the first session's (the SNUM one more each time).
 
@@ -50,6 +51,8 @@ BLOCK = "4E6F772069732074"
 TRIPLE_KEY = "0123456789ABCDEFFEDCBA9876543210"
 # A transfer (code 252) that the window shows: amount, payee, bank.
 RECORD = "252000000000123456" + " " * 30 + "00409876543210980080111122223333"
+# The same without a window (code 999), for --no-window.
+PLAIN_RECORD = "999" + RECORD[3:]
 MESSAGE = "<Tag1>轉帳確認</Tag1><Tag6>轉入帳號</Tag6>"
 CARDS = {"Virtual PCD 00 00": "123456", "Virtual PCD 00 01": "654321"}
 FREE_CALLS = [
@@ -95,8 +98,12 @@ class Soak:
         self.free_calls = 0
         self.failure = None
         self.sanitized = False
+        self.plain = args.no_window
 
     def transfer(self, pcsc):
+        if self.plain:
+            return self.page.call("WriteRecordWithSNUMTACProc", self.reader, "", "1003",
+                                  len(PLAIN_RECORD), PLAIN_RECORD, CARDS[self.reader], "")
         errors = self.page.errors
         since = errors.mark()
         number = self.page.request("WriteRecordWithSNUMTACProc", self.reader, "", "1003",
@@ -271,6 +278,8 @@ def main():
     parser.add_argument("--sessions", type=int, default=2000)
     parser.add_argument("--free-calls", type=int, default=20000)
     parser.add_argument("--check", action="store_true")
+    parser.add_argument("--no-window", action="store_true",
+                        help="a transfer that shows no window: only the pauses set the ceiling")
     parser.add_argument("--rss-limit", type=int, default=300, help="KiB")
     args = parser.parse_args()
     args.case = "soak"
