@@ -91,9 +91,10 @@
     show("page", allowed ? `${origin}: a bank page Kestrova serves`
                          : "not a bank page: Kestrova serves only " +
                            KESTROVA_ALLOWED_ORIGINS.join(" and "), !allowed);
-    // On another page the host is asked for its versions only, as the
-    // extension itself.
-    const answer = await askHost(allowed ? origin : location.origin, allowed);
+    // The host opens a session only for the bank's sites: for another page
+    // the popup opens it as the first of them and asks for nothing but the
+    // versions it answers with.
+    const answer = await askHost(allowed ? origin : KESTROVA_ALLOWED_ORIGINS[0], allowed);
     if (!answer.ready) {
       show("host", `does not answer: ${answer.closed}. Install Kestrova, or run ` +
                    "kestrova doctor.", true);

@@ -15,7 +15,9 @@
 #include "control/hosting_page_check.h"
 #include "control/kestrova_ctrl.h"
 #include "control/method_table.h"
+#include "control/unicode_text.h"
 #include "host/page_site.h"
+#include "platform/hosting_page.h"
 #include "platform/secure_wipe.h"
 
 namespace kestrova::bridge {
@@ -24,6 +26,30 @@ namespace {
 std::string TooLargeReply() {
     return ErrorReply(std::nullopt, kInvalidRequestCode,
                       "a message may hold at most 1048576 bytes");
+}
+
+std::string BusyReply(std::optional<std::int64_t> id) {
+    return ErrorReply(id, kBusyCode,
+                      "refused: " + std::to_string(kMaxPendingCalls) + " calls or " +
+                          std::to_string(kMaxPendingBytes) + " bytes already wait for an answer");
+}
+
+std::string FloodedReply() {
+    return ErrorReply(std::nullopt, kBusyCode,
+                      "more than " + std::to_string(kMaxPendingRefusals) +
+                          " refused calls waited for an answer: the session ends");
+}
+
+// The same decision the control makes for its guarded methods, on the page
+// the session would serve.
+bool IsAllowedOrigin(const std::string& pageAddress) {
+    const std::optional<std::u16string> displayName = Utf8ToUtf16(pageAddress);
+    if (!displayName) {
+        return false;
+    }
+    const platform::StatedHostingPage page(*displayName);
+    AllowedHostPair hosts{};
+    return IsHostingPageAllowed(&page, hosts);
 }
 
 // The dispatch layer checks the name and the count; an argument that no
@@ -37,22 +63,14 @@ InvokeResult Call(CKestrovaCtrl& control, const Request& request) {
     return InvokeMethod(control, request.method, request.arguments);
 }
 
-// What the connection knows of its page.
-struct Page {
-    bool allowed = false;  // an https page of an allowed host
-};
-
-std::string AnswerStatus(const Request& request, const Page& page, SessionLog& log) {
-    if (!page.allowed) {
-        return ErrorReply(request.id, kPageNotAllowedCode,
-                          "the status answers only the allowed bank pages");
-    }
+// Only an allowed page has a session, so the status is its own.
+std::string AnswerStatus(const Request& request, SessionLog& log) {
     std::string reply = StatusReply(request.id);
     log.Status(reply);
     return reply;
 }
 
-std::string Answer(CKestrovaCtrl& control, const Page& page, SessionLog& log, std::string& body) {
+std::string Answer(CKestrovaCtrl& control, SessionLog& log, std::string& body) {
     auto parsed = ParseRequest(body);
     platform::WipeBuffer(body);
     if (const auto* refusal = std::get_if<ProtocolError>(&parsed)) {
@@ -60,7 +78,7 @@ std::string Answer(CKestrovaCtrl& control, const Page& page, SessionLog& log, st
     }
     const Request& request = std::get<Request>(parsed);
     if (request.statusQuery) {
-        return AnswerStatus(request, page, log);
+        return AnswerStatus(request, log);
     }
     const auto started = std::chrono::steady_clock::now();
     const InvokeResult outcome = Call(control, request);
@@ -81,42 +99,66 @@ std::string Answer(CKestrovaCtrl& control, const Page& page, SessionLog& log, st
 
 // The origin is the page's address for the whole connection. Nothing when
 // the connection is open, else how the session ends.
-std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite& page, Page& known,
+std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite& page,
                                   SessionLog& log) {
     InputItem first = input.Next();
-    if (first.status == FrameStatus::kEnd) {
-        return kSessionClosed;
-    }
-    if (first.status == FrameStatus::kTooLarge) {
-        WriteFrame(outputFd, TooLargeReply());
-        return kSessionRefused;
+    switch (first.kind) {
+        case InputKind::kEnd:
+            return kSessionClosed;
+        case InputKind::kTooLarge:
+            WriteFrame(outputFd, TooLargeReply());
+            return kSessionRefused;
+        case InputKind::kMessage:
+            break;
+        case InputKind::kRefused:
+        case InputKind::kFlooded:
+            // The first message is always taken; kept for completeness.
+            WriteFrame(outputFd, FloodedReply());
+            return kSessionRefused;
     }
     const auto hello = ParseHello(first.body);
+    platform::WipeBuffer(first.body);
     if (const auto* refusal = std::get_if<ProtocolError>(&hello)) {
         WriteFrame(outputFd, ErrorReply(std::nullopt, refusal->code, refusal->message));
         return kSessionRefused;
     }
-    const std::string address = std::get<std::string>(hello) + "/";
+    // Whatever the extension let through, a page the control would refuse
+    // gets no session: no call is read, no reader is touched.
+    const std::string pageAddress = std::get<std::string>(hello) + "/";
     log.Origin(std::get<std::string>(hello));
-    known.allowed = IsAllowedPageAddress(address, kConfiguredAllowedHosts);
-    if (!page.Serve(address) || !WriteFrame(outputFd, ReadyReply())) {
+    if (!IsAllowedOrigin(pageAddress)) {
+        WriteFrame(outputFd, ErrorReply(std::nullopt, kRefusedPageCode,
+                                        "the origin is not an https site of the bank: no "
+                                        "session"));
+        return kSessionRefused;
+    }
+    if (!page.Serve(pageAddress) || !WriteFrame(outputFd, ReadyReply())) {
         return kSessionRefused;
     }
     return std::nullopt;
 }
 
-int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control, const Page& page,
-               SessionLog& log) {
+int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control, SessionLog& log) {
     for (;;) {
         InputItem item = input.Next();
-        if (item.status == FrameStatus::kEnd) {
-            return kSessionClosed;
+        std::string reply;
+        switch (item.kind) {
+            case InputKind::kEnd:
+                return kSessionClosed;
+            case InputKind::kTooLarge:
+                WriteFrame(outputFd, TooLargeReply());
+                return kSessionRefused;
+            case InputKind::kFlooded:
+                WriteFrame(outputFd, FloodedReply());
+                return kSessionRefused;
+            case InputKind::kRefused:
+                reply = BusyReply(item.id);
+                break;
+            case InputKind::kMessage:
+                reply = Answer(control, log, item.body);
+                break;
         }
-        if (item.status == FrameStatus::kTooLarge) {
-            WriteFrame(outputFd, TooLargeReply());
-            return kSessionRefused;
-        }
-        if (!WriteFrame(outputFd, Answer(control, page, log, item.body))) {
+        if (!WriteFrame(outputFd, reply)) {
             return kSessionRefused;
         }
     }
@@ -134,11 +176,10 @@ int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view, S
     // Its card service disconnects the cards when it goes.
     CKestrovaCtrl control;
     host::PageSite page(control, &userInterface);
-    Page known;
-    if (const std::optional<int> ended = OpenConnection(input, outputFd, page, known, record)) {
+    if (const std::optional<int> ended = OpenConnection(input, outputFd, page, record)) {
         return *ended;
     }
-    return ServeCalls(input, outputFd, control, known, record);
+    return ServeCalls(input, outputFd, control, record);
 }
 
 }  // namespace kestrova::bridge
