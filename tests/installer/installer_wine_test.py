@@ -9,7 +9,9 @@ runs 64-bit programs only: the 32-bit module is installed but its
 registration (by the 32-bit regsvr32) is not run. The browsers' extension
 keys (Chrome and Edge: the extension id with the update URL; Firefox: the
 gecko id naming the installed XPI) are checked in both registry views, and
-gone after uninstalling. The prefix's wineserver is stopped at the end."""
+gone after uninstalling. With the simulated winscard.dll beside it, the
+installed `kestrova-host.exe --doctor` passes every check, and reports a
+removed browser key alone. The prefix's wineserver is stopped at the end."""
 
 import argparse
 import json
@@ -133,6 +135,40 @@ def check_extension_keys(wine, results, options, installed):
             results.check(os.path.exists(installed_path(wine, name)), f"installed: {name}")
 
 
+def doctor(wine):
+    """The installed host's --doctor report (JSON) and exit status."""
+    code, out = wine.run(rf"{INSTALL_DIR}\kestrova-host.exe", "--doctor", "--json")
+    try:
+        return json.loads(out), code
+    except ValueError:
+        return {"checks": [], "raw": out}, code
+
+
+def check_doctor(wine, results, winscard):
+    """--doctor after the silent install, then with Edge's host key gone.
+    Wine's own winscard.dll is a stub: the simulated one stands in for the
+    system's service, beside the program, and goes again afterwards."""
+    beside = installed_path(wine, "winscard.dll")
+    shutil.copy(winscard, beside)
+    try:
+        report, code = doctor(wine)
+        wrong = [(c["check"], c["outcome"]) for c in report["checks"] if c["outcome"] != "ok"]
+        results.check(code == 0 and not wrong and report.get("ok") is True,
+                      "--doctor passes after the silent install", report)
+        readers = [c for c in report["checks"] if c["check"] == "reader"]
+        results.check(len(readers) >= 1 and "ATR" in readers[0]["result"],
+                      "--doctor lists the readers with their cards' ATR", readers)
+        edge = HOST_KEYS[1][0]
+        wine.run("reg", "delete", edge, "/f")
+        report, code = doctor(wine)
+        wrong = [(c["check"], c["outcome"]) for c in report["checks"] if c["outcome"] != "ok"]
+        results.check(code == 1 and wrong == [("edge-host", "problem")],
+                      "--doctor reports the removed Edge key alone", report)
+        wine.run("reg", "add", edge, "/ve", "/d", rf"{INSTALL_DIR}\{HOST_NAME}.json", "/f")
+    finally:
+        os.unlink(beside)
+
+
 def uninstall(wine, results):
     # The uninstaller copies itself away and runs from there: wait for it.
     wine.run(rf"{INSTALL_DIR}\uninstall.exe", "/S")
@@ -154,6 +190,7 @@ def main():
     parser.add_argument("--gecko-id", required=True)
     parser.add_argument("--update-url", required=True)
     parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--winscard", required=True, help="the simulated winscard.dll")
     options = parser.parse_args()
     if shutil.which("wine") is None:
         print("wine is not installed")
@@ -172,6 +209,7 @@ def main():
         results.check(code == 0, "the installer ran again over itself", out)
         check_installed(wine, results, "upgraded")
         check_extension_keys(wine, results, options, installed=True)
+        check_doctor(wine, results, options.winscard)
         uninstall(wine, results)
         check_extension_keys(wine, results, options, installed=False)
     print(f"{results.passed} passed, {results.failed} failed")
