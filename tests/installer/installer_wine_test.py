@@ -159,12 +159,13 @@ def check_doctor(wine, results, winscard):
         results.check(len(readers) >= 1 and "ATR" in readers[0]["result"],
                       "--doctor lists the readers with their cards' ATR", readers)
         edge = HOST_KEYS[1][0]
-        wine.run("reg", "delete", edge, "/f")
+        wine.run("reg", "delete", edge, "/f", "/reg:64")
         report, code = doctor(wine)
         wrong = [(c["check"], c["outcome"]) for c in report["checks"] if c["outcome"] != "ok"]
         results.check(code == 1 and wrong == [("edge-host", "problem")],
                       "--doctor reports the removed Edge key alone", report)
-        wine.run("reg", "add", edge, "/ve", "/d", rf"{INSTALL_DIR}\{HOST_NAME}.json", "/f")
+        wine.run("reg", "add", edge, "/ve", "/d", rf"{INSTALL_DIR}\{HOST_NAME}.json", "/f",
+                 "/reg:64")
     finally:
         os.unlink(beside)
 
