@@ -14,12 +14,6 @@ namespace {
 constexpr FileIdentifier kPinFile{0x00, 0xC2};
 constexpr std::uint8_t kNewPinRecord = 1;
 
-constexpr std::uint8_t kVerify = 0x20;
-constexpr std::uint8_t kApplicationPin = 0x10;
-// Tells a keypad reader to collect the PINs on its own keypad.
-constexpr std::array<std::uint8_t, 8> kKeypadMarker = {0xF0, 0xF0, 0xF0, 0xF0,
-                                                       0xF0, 0xF0, 0xF0, 0xF0};
-
 // Connects the named reader's card as a page's connect does; a reader that
 // cannot be connected is released again. Returns 0 with the slot set, or the
 // connect's failure.
@@ -103,9 +97,7 @@ std::int32_t ChangePinOnKeypad(const char* readerName, const char* cardSerialNo)
     if (selected != 0) {
         return selected;
     }
-    return TransmitApdu(slotNumber, 0x00, kVerify, 0x00, kApplicationPin,
-                        static_cast<std::uint8_t>(kKeypadMarker.size()), nullptr,
-                        kKeypadMarker.data(), response.data());
+    return SendCommand(slotNumber, VerifyOnKeypadForChangeCommand(), responseLength, response);
 }
 
 bool UsesKeypadForChange(std::int32_t kind) {

@@ -10,17 +10,6 @@ namespace {
 // With no PIN given, the card is sent a block of FF.
 constexpr char kNoPinText[] = "FFFFFFFFFFFFFFFF";
 
-constexpr std::uint8_t kProprietaryClass = 0x80;
-constexpr std::uint8_t kVerify = 0x20;
-constexpr std::uint8_t kApplicationPin = 0x10;
-
-// The PIN pad reader collects the PIN itself when VERIFY carries none.
-std::int32_t VerifyOnPinPad(std::int32_t slotNumber) {
-    ResponseBuffer scratch{};
-    return TransmitApdu(slotNumber, kProprietaryClass, kVerify, 0x00, kApplicationPin, 0, nullptr,
-                        nullptr, scratch.data());
-}
-
 }  // namespace
 
 std::int32_t VerifyPin(const char* readerName, const char* /*readerList*/, std::int32_t slotNumber,
@@ -44,7 +33,9 @@ std::int32_t VerifyPin(const char* readerName, const char* /*readerList*/, std::
         return kResultSelectApplicationFailed;
     }
     if (pinPadCollectsPin) {
-        return VerifyOnPinPad(slotNumber);
+        std::int32_t length = 0;
+        ResponseBuffer scratch{};
+        return SendCommand(slotNumber, VerifyOnPinPadCommand(), length, scratch);
     }
     PinBlock block;
     const std::int32_t packed =

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "control/url_parts.h"
+#include "platform/ascii_text.h"
 #include "platform/code_page.h"
 
 #if !defined(KESTROVA_ALLOWED_HOST_0) || !defined(KESTROVA_ALLOWED_HOST_1)
@@ -13,25 +14,12 @@ namespace kestrova {
 
 const AllowedHostPair kConfiguredAllowedHosts = {KESTROVA_ALLOWED_HOST_0, KESTROVA_ALLOWED_HOST_1};
 
-namespace {
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-}  // namespace
-
 bool HostMatches(std::string_view allowed, std::string_view host) {
     if (allowed.empty() || allowed.size() > host.size()) {
         return false;
     }
     const std::size_t suffixStart = host.size() - allowed.size();
-    if (!EqualsIgnoringCase(host.substr(suffixStart), allowed)) {
+    if (!platform::EqualsIgnoringAsciiCase(host.substr(suffixStart), allowed)) {
         return false;
     }
     return suffixStart == 0 || host[suffixStart - 1] == '.';
@@ -54,7 +42,7 @@ std::string GetHostingPageUrl(const platform::HostingPageSource* page) {
 
 bool IsAllowedPageAddress(std::string_view url, const AllowedHostPair& allowedHosts) {
     const std::optional<UrlParts> parts = CrackUrl(url);
-    if (!parts || !EqualsIgnoringCase(parts->scheme, "https")) {
+    if (!parts || !platform::EqualsIgnoringAsciiCase(parts->scheme, "https")) {
         return false;
     }
     bool allowed = false;

@@ -50,6 +50,13 @@ class CKestrovaCtrl {
     // slot, the last transaction's texts and the service information.
     void ResetResults();
 
+    // The first step of every method that needs an allowed page (the method
+    // table's PageAccess): false for an allowed page. For a refused one it
+    // shows the warning box when asked, forgets the card (results and the
+    // last transaction's texts cleared, CurrentSlot 0) and returns true; the
+    // method then returns -1 without touching the card.
+    bool RefusesHostingPage(RefusalNotice notice);
+
     // Reader methods.
     std::int32_t ListReaders();
     std::int32_t ConnectReader(const char* pReaderName);
@@ -73,7 +80,7 @@ class CKestrovaCtrl {
     std::string ListEF1001AccountString();
     std::string ListEF1002AccountString();
 
-    // PIN. ChangePIN is guarded by the hosting-page check; VerifyPIN is not.
+    // PIN.
     std::int32_t VerifyPIN(const char* pReaderName, const char* pReaderSndList,
                            const char* pPwdStr);
     std::int32_t ChangePIN(const char* pReaderName, const char* pReaderSndList,
@@ -90,9 +97,8 @@ class CKestrovaCtrl {
     std::int32_t FiscWriteRecordWithSNUMTAC(const char* EFID, std::int32_t Len, const char* Data);
 
     // The transaction: the card writes the record and answers SNUM and TAC,
-    // which reach the getters only once the user has confirmed. Ex2 is guarded
-    // by the hosting-page check and opens the named reader's card in a slot of
-    // its own, leaving CurrentSlot as it is.
+    // which reach the getters only once the user has confirmed. Ex2 opens the
+    // named reader's card in a slot of its own, leaving CurrentSlot as it is.
     std::int32_t WriteRecordWithSNUMTACProc(const char* pReaderName, const char* pReaderName2ndList,
                                             const char* pEFID, std::int32_t DataLen,
                                             const char* pData, const char* pPassword,
@@ -156,7 +162,7 @@ class CKestrovaCtrl {
     std::array<const char*, kAllowedHostEntries> AllowedHosts{};  // set by the hosting-page check
 
   private:
-    std::int32_t OpenCardForPage(const char* pReaderName, RefusalNotice notice);
+    std::int32_t OpenCardInFirstSlot(const char* pReaderName);
     platform::UserInterface& MessageBoxes();
 
     const platform::HostingPageSource* hostingPage_ = nullptr;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "control/hosting_page_check.h"
+#include "control/hosting_page_guard.h"
 #include "control/kestrova_ctrl.h"
 #include "control/method_info.h"
 
@@ -71,9 +73,50 @@ HandlerResult CallMember(CKestrovaCtrl& control, const HandlerArguments& argumen
                                          std::make_index_sequence<Traits::kArity>{});
 }
 
+// A refused page's result: -1, or for a string method null with -1 in
+// LastError, as a string method reports its failures.
+inline HandlerResult RefusedResult(CKestrovaCtrl& control, AutomationType returnType) {
+    if (returnType == AutomationType::Bstr) {
+        control.LastError = kHostingPageRefused;
+        return std::string{};
+    }
+    return kHostingPageRefused;
+}
+
+template <auto Member, RefusalNotice kNotice>
+HandlerResult CallMemberForAllowedPage(CKestrovaCtrl& control, const HandlerArguments& arguments) {
+    if (control.RefusesHostingPage(kNotice)) {
+        return RefusedResult(control, MemberTraits<decltype(Member)>::kReturnType);
+    }
+    return CallMember<Member>(control, arguments);
+}
+
 // The methods without effect look at none of their arguments.
 inline HandlerResult DoNothing(CKestrovaCtrl& /*control*/, const HandlerArguments& /*arguments*/) {
     return std::int32_t{0};
+}
+
+template <RefusalNotice kNotice>
+HandlerResult DoNothingForAllowedPage(CKestrovaCtrl& control, const HandlerArguments& arguments) {
+    if (control.RefusesHostingPage(kNotice)) {
+        return kHostingPageRefused;
+    }
+    return DoNothing(control, arguments);
+}
+
+// The handler of each access: the hosting-page check, where it is needed,
+// runs before anything else.
+template <Handler kOpen, Handler kSilent, Handler kWarned>
+constexpr Handler HandlerFor(PageAccess access) {
+    switch (access) {
+        case PageAccess::AllowedPage:
+            return kSilent;
+        case PageAccess::AllowedPageWarned:
+            return kWarned;
+        case PageAccess::Open:
+            break;
+    }
+    return kOpen;
 }
 
 // Not constexpr on purpose: reaching one of these while the constant table is
@@ -82,11 +125,12 @@ inline void HandlerSignatureDisagreesWithTableEntry() {}
 inline void TooManyParametersForTableEntry() {}
 
 constexpr MethodInfo Entry(std::int32_t dispid, std::string_view name, AutomationType returnType,
-                           std::initializer_list<ParameterInfo> parameters, Handler handler) {
+                           std::initializer_list<ParameterInfo> parameters, Handler handler,
+                           PageAccess access) {
     if (parameters.size() > kMaxParameters) {
         TooManyParametersForTableEntry();
     }
-    MethodInfo info{dispid, name, returnType, {}, parameters.size(), handler};
+    MethodInfo info{dispid, name, returnType, {}, parameters.size(), handler, access};
     std::copy(parameters.begin(), parameters.end(), info.parameterSlots.begin());
     return info;
 }
@@ -95,7 +139,8 @@ constexpr MethodInfo Entry(std::int32_t dispid, std::string_view name, Automatio
 template <auto Member>
 constexpr MethodInfo Implemented(std::int32_t dispid, std::string_view name,
                                  AutomationType returnType,
-                                 std::initializer_list<ParameterInfo> parameters) {
+                                 std::initializer_list<ParameterInfo> parameters,
+                                 PageAccess access) {
     using Traits = MemberTraits<decltype(Member)>;
     const bool agrees =
         Traits::kReturnType == returnType && Traits::kParameterTypes.size() == parameters.size() &&
@@ -106,13 +151,20 @@ constexpr MethodInfo Implemented(std::int32_t dispid, std::string_view name,
     if (!agrees) {
         HandlerSignatureDisagreesWithTableEntry();
     }
-    return Entry(dispid, name, returnType, parameters, &CallMember<Member>);
+    const Handler handler =
+        HandlerFor<&CallMember<Member>, &CallMemberForAllowedPage<Member, RefusalNotice::Silent>,
+                   &CallMemberForAllowedPage<Member, RefusalNotice::WarningBox>>(access);
+    return Entry(dispid, name, returnType, parameters, handler, access);
 }
 
-// A method that accepts its arguments, does nothing and returns 0.
+// A method that accepts its arguments, does nothing and returns 0 (-1 on a
+// refused page when it needs an allowed one: its name promises card work).
 constexpr MethodInfo WithoutEffect(std::int32_t dispid, std::string_view name,
-                                   std::initializer_list<ParameterInfo> parameters) {
-    return Entry(dispid, name, AutomationType::Long, parameters, &DoNothing);
+                                   std::initializer_list<ParameterInfo> parameters,
+                                   PageAccess access) {
+    const Handler handler = HandlerFor<&DoNothing, &DoNothingForAllowedPage<RefusalNotice::Silent>,
+                                       &DoNothingForAllowedPage<RefusalNotice::WarningBox>>(access);
+    return Entry(dispid, name, AutomationType::Long, parameters, handler, access);
 }
 
 }  // namespace kestrova::method_binding

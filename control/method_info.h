@@ -63,6 +63,19 @@ class HandlerArguments {
 using HandlerResult = std::variant<std::int32_t, std::string>;
 using Handler = HandlerResult (*)(CKestrovaCtrl&, const HandlerArguments&);
 
+// Whether a method serves every page or only an allowed one
+// (control/hosting_page_check.h). A method that sends anything to a card or a
+// reader's connection, or that would, needs an allowed page; one that only
+// computes, returns what the control already holds or describes the service
+// is open. On a refused page a guarded method touches no card: it forgets the
+// control's card (results cleared, CurrentSlot 0) and returns -1, a string
+// method null with -1 in LastError.
+enum class PageAccess : std::uint8_t {
+    Open,
+    AllowedPage,        // refused silently
+    AllowedPageWarned,  // refused after the warning box
+};
+
 // The most parameters a method has (AccountPaymentEx3).
 inline constexpr std::size_t kMaxParameters = 14;
 
@@ -72,7 +85,10 @@ struct MethodInfo {
     AutomationType returnType;
     std::array<ParameterInfo, kMaxParameters> parameterSlots;
     std::size_t parameterCount;
-    Handler handler;
+    Handler handler;  // runs the hosting-page check first when pageAccess asks
+    PageAccess pageAccess;
+
+    bool NeedsAllowedPage() const { return pageAccess != PageAccess::Open; }
 
     std::span<const ParameterInfo> Parameters() const {
         return {parameterSlots.data(), parameterCount};

@@ -1,25 +1,15 @@
 #include <algorithm>
 
 #include "control/method_table.h"
+#include "platform/ascii_text.h"
 
 namespace kestrova {
-namespace {
-
-char AsciiLower(char character) {
-    return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a')
-                                                : character;
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-}  // namespace
 
 const MethodInfo* FindMethod(std::string_view name) {
     const auto methods = MethodTable();
-    const auto found = std::ranges::find_if(
-        methods, [&](const MethodInfo& method) { return SameNameIgnoringCase(method.name, name); });
+    const auto found = std::ranges::find_if(methods, [&](const MethodInfo& method) {
+        return platform::EqualsIgnoringAsciiCase(method.name, name);
+    });
     return found == methods.end() ? nullptr : &*found;
 }
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "card/pin_operations.h"
-#include "control/hosting_page_guard.h"
 #include "control/kestrova_ctrl.h"
 
 namespace kestrova {
@@ -17,10 +16,6 @@ std::int32_t CKestrovaCtrl::VerifyPIN(const char* pReaderName, const char* pRead
 std::int32_t CKestrovaCtrl::ChangePIN(const char* pReaderName, const char* pReaderSndList,
                                       const char* pOldPwdStr, const char* pNewPwdStr,
                                       const char* pCardSerialNo, std::int32_t VerifyValFlag) {
-    if (RefuseUnlessHostingPageAllowed(hostingPage_, MessageBoxes(), AllowedHosts,
-                                       RefusalNotice::WarningBox)) {
-        return kHostingPageRefused;
-    }
     return ChangePin(pReaderName, pReaderSndList, pOldPwdStr, pNewPwdStr, pCardSerialNo,
                      VerifyValFlag);
 }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "control/hosting_page_guard.h"
 #include "control/kestrova_ctrl.h"
 #include "platform/default_user_interface.h"
 #include "reader/atr_text.h"
@@ -53,21 +52,18 @@ std::int32_t CKestrovaCtrl::ConnectReader(const char* pReaderName) {
 }
 
 std::int32_t CKestrovaCtrl::ConnectCard(const char* pReaderName) {
-    return OpenCardForPage(pReaderName, RefusalNotice::WarningBox);
+    return OpenCardInFirstSlot(pReaderName);
 }
 
 std::int32_t CKestrovaCtrl::ReConnectCard(const char* pReaderName, std::int32_t /*reset_flag*/) {
-    return OpenCardForPage(pReaderName, RefusalNotice::Silent);
+    return OpenCardInFirstSlot(pReaderName);
 }
 
-// Results are cleared before the check, so a refused or failed connect
-// leaves no slot and no results behind.
-std::int32_t CKestrovaCtrl::OpenCardForPage(const char* pReaderName, RefusalNotice notice) {
+// A failed connect leaves no slot and no results behind (nor does a refused
+// one: RefusesHostingPage).
+std::int32_t CKestrovaCtrl::OpenCardInFirstSlot(const char* pReaderName) {
     ResetResults();
     CurrentSlot = 0;
-    if (RefuseUnlessHostingPageAllowed(hostingPage_, MessageBoxes(), AllowedHosts, notice)) {
-        return kHostingPageRefused;
-    }
     if (pReaderName == nullptr) {
         return kResultNoReaderName;
     }

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "card/response_fields.h"
-#include "control/hosting_page_guard.h"
 #include "control/kestrova_ctrl.h"
 #include "txn/authorise_transaction.h"
 #include "txn/write_record_with_snum_tac.h"
@@ -48,10 +47,6 @@ std::int32_t CKestrovaCtrl::WriteRecordWithSNUMTACProcEx2(const char* pReaderNam
                                                           const char* pEFID, std::int32_t DataLen,
                                                           const char* pData, const char* pPassword,
                                                           const char* pMsgStr) {
-    if (RefuseUnlessHostingPageAllowed(hostingPage_, MessageBoxes(), AllowedHosts,
-                                       RefusalNotice::WarningBox)) {
-        return kHostingPageRefused;
-    }
     const TransactionRequest request{pReaderName, pReaderName2ndList, pEFID,  DataLen,
                                      pData,       pPassword,          pMsgStr};
     TransactionFields fields = TransactionFieldsOf(*this);

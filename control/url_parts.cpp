@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ascii_text.h"
+
 namespace kestrova {
 namespace {
 
@@ -24,15 +26,12 @@ bool IsPrintableAscii(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte > 0x20 && byte < 0x7F;
 }
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 int HexValue(char c) {
     if (IsAsciiDigit(c)) {
         return c - '0';
     }
-    return AsciiLower(c) - 'a' + 10;
+    return platform::AsciiLower(c) - 'a' + 10;
 }
 
 // A '%' not followed by two hex digits stays as it is.
@@ -51,11 +50,6 @@ std::string DecodeEscapes(std::string_view text) {
     return out;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
 bool IsValidScheme(std::string_view scheme) {
     if (scheme.empty() || !IsAsciiAlpha(scheme.front())) {
         return false;
@@ -66,7 +60,8 @@ bool IsValidScheme(std::string_view scheme) {
 }
 
 bool NeedsAuthority(std::string_view scheme) {
-    return EqualsIgnoringCase(scheme, "http") || EqualsIgnoringCase(scheme, "https");
+    return platform::EqualsIgnoringAsciiCase(scheme, "http") ||
+           platform::EqualsIgnoringAsciiCase(scheme, "https");
 }
 
 bool IsDecimalOctet(std::string_view part) {
@@ -102,7 +97,7 @@ bool IsDottedDecimalIpv4(std::string_view host) {
 // any of several notations; only the plain dotted-decimal one is accepted
 // here, so "x.192.0.2.10" can never pass for a name under an address.
 bool IsNumericLabel(std::string_view label) {
-    if (label.size() >= 2 && label[0] == '0' && AsciiLower(label[1]) == 'x') {
+    if (label.size() >= 2 && label[0] == '0' && platform::AsciiLower(label[1]) == 'x') {
         return std::all_of(label.begin() + 2, label.end(), IsAsciiHexDigit);
     }
     return !label.empty() && std::all_of(label.begin(), label.end(), IsAsciiDigit);

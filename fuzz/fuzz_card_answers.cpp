@@ -1,4 +1,4 @@
-// Arbitrary card answers against everything that reads them: TransmitApdu
+// Arbitrary card answers against everything that reads them: ExchangeCommand
 // itself (chaining, resends, short and oversized answers), the account and
 // card-data reads, PIN verification and change, and the single commands with
 // their response fields. The card is a simulated one whose every answer comes
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,24 +87,22 @@ class FuzzCard final : public sim::SimulatedCard {
     const sim::Protocol protocol_;
 };
 
-// A heap buffer of exactly the size the card layer is promised.
-struct ExactResponse {
-    std::unique_ptr<std::uint8_t[]> bytes{new std::uint8_t[kResponseDataSize]()};
-};
-
-void FuzzTransmitApdu(FuzzedDataProvider& provider, std::int32_t slot) {
+void FuzzExchangeCommand(FuzzedDataProvider& provider, std::int32_t slot) {
     const auto lc = provider.ConsumeIntegral<std::uint8_t>();
     const std::vector<std::uint8_t> data = provider.ConsumeBytes<std::uint8_t>(lc);
     std::vector<std::uint8_t> exactData(lc);
     std::copy(data.begin(), data.end(), exactData.begin());
     std::uint8_t lengthByte = provider.ConsumeIntegral<std::uint8_t>();
     const bool withLengthByte = provider.ConsumeBool();
-    ExactResponse response;
-    std::int32_t delivered = -1;
-    TransmitApdu(slot, 0x00, provider.ConsumeIntegral<std::uint8_t>(), 0x00, 0x00, lc,
-                 withLengthByte ? &lengthByte : nullptr, lc == 0 ? nullptr : exactData.data(),
-                 response.bytes.get(), &delivered);
-    Require(delivered >= 0 && delivered <= static_cast<std::int32_t>(kResponseDataSize));
+    // On the heap, so that a write past the answer's end is caught.
+    const auto response = std::make_unique<CardResponse>();
+    response->length = -1;
+    const CardCommand command{0x00,      provider.ConsumeIntegral<std::uint8_t>(),
+                              0x00,      0x00,
+                              exactData, withLengthByte ? std::optional(lengthByte) : std::nullopt};
+    ExchangeCommand(slot, command, *response);
+    Require(response->length >= 0 &&
+            response->length <= static_cast<std::int32_t>(kResponseDataSize));
 }
 
 bool IsAccountText(const std::string& text, std::size_t length) {
@@ -231,7 +230,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (provider.remaining_bytes() > 0) {
         switch (provider.ConsumeIntegralInRange<int>(0, 4)) {
             case 0:
-                FuzzTransmitApdu(provider, slot);
+                FuzzExchangeCommand(provider, slot);
                 break;
             case 1:
                 FuzzAccounts(provider, slot);

@@ -95,7 +95,8 @@ bool ReportScheduledFailures(ScriptDirectives* directives, std::ostream& err) {
 
 void PrintMethods(std::ostream& out) {
     for (const MethodInfo& method : MethodTable()) {
-        out << FormatSignature(method) << '\n';
+        out << FormatSignature(method) << (method.NeedsAllowedPage() ? "  [allowed pages]" : "")
+            << '\n';
     }
 }
 
@@ -173,6 +174,9 @@ int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::o
         out << (settings.json ? FormatCallJson(name, call.arguments, result.Value())
                               : FormatCall(name, call.arguments, result.Value()))
             << '\n';
+        if (settings.flushEachResult) {
+            out.flush();
+        }
     }
     if (settings.interactive) {
         out << '\n';

@@ -5,6 +5,10 @@
 #include <optional>
 #include <utility>
 
+#ifndef KESTROVA_VERSION
+#error "The build names the version"
+#endif
+
 namespace kestrova::host {
 namespace {
 
@@ -64,15 +68,16 @@ constexpr std::array kOptionSpecs = {
                    options.pcscLibrary = std::string(value);
                    return true;
                }},
-    OptionSpec{"--simulate", OptionValue::Optional, "PROFILE",
-               "bind the simulated PC/SC service with the virtual readers and cards of the card "
-               "profile PROFILE (JSON, sim/profiles/PROFILES.md), or the built-in ones, instead of the "
-               "system's service",
-               [](Options& options, std::string_view value) {
-                   options.simulate = true;
-                   options.profile = std::string(value);
-                   return true;
-               }},
+    OptionSpec{
+        "--simulate", OptionValue::Optional, "PROFILE",
+        "bind the simulated PC/SC service with the virtual readers and cards of the card "
+        "profile PROFILE (JSON, sim/profiles/PROFILES.md), or the built-in ones, instead of the "
+        "system's service",
+        [](Options& options, std::string_view value) {
+            options.simulate = true;
+            options.profile = std::string(value);
+            return true;
+        }},
     OptionSpec{"--ui", OptionValue::Required, "qt|console|auto",
                "where the confirmation window is shown: a Qt window, the terminal, or "
                "(the default) a Qt window when DISPLAY or WAYLAND_DISPLAY is set and kestrova "
@@ -140,6 +145,17 @@ std::string WrapText(const std::string& lead, std::string_view words) {
     return text + "\n";
 }
 
+// "--simulate PROFILE" written with a space: the profile would be taken as
+// run's file of calls, or as a word out of place.
+CommandLineError SimulateWithASpace(std::string_view profile) {
+    return CommandLineError{"--simulate " + std::string(profile) + ": write --simulate=" +
+                            std::string(profile) + " to name a card profile"};
+}
+
+bool LooksLikeProfile(std::string_view word) {
+    return word.size() > 5 && word.substr(word.size() - 5) == ".json";
+}
+
 }  // namespace
 
 std::variant<Options, CommandLineError> ParseCommandLine(
@@ -147,11 +163,19 @@ std::variant<Options, CommandLineError> ParseCommandLine(
     Options options;
     const CommandSpec* command = nullptr;
     std::optional<std::string_view> file;
+    // The index of the word right after a "--simulate" without "=".
+    std::optional<std::size_t> afterBareSimulate;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             return Options{};
         }
+        if (argument == "--version") {
+            Options version;
+            version.command = Command::Version;
+            return version;
+        }
+        const bool rightAfterSimulate = afterBareSimulate == i;
         if (argument.starts_with("--")) {
             const std::size_t equals = argument.find('=');
             const OptionSpec* option = FindOption(argument.substr(0, equals));
@@ -171,6 +195,7 @@ std::variant<Options, CommandLineError> ParseCommandLine(
                 }
             } else if (option->value == OptionValue::Optional) {
                 // No value: the option's default.
+                afterBareSimulate = i + 1;
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {
@@ -185,12 +210,19 @@ std::variant<Options, CommandLineError> ParseCommandLine(
         } else if (command == nullptr) {
             command = FindCommand(argument);
             if (command == nullptr) {
-                return CommandLineError{"unknown command " + std::string(argument)};
+                return rightAfterSimulate
+                           ? SimulateWithASpace(argument)
+                           : CommandLineError{"unknown command " + std::string(argument)};
             }
         } else if (command->takesFile && !file) {
+            if (rightAfterSimulate && LooksLikeProfile(argument)) {
+                return SimulateWithASpace(argument);
+            }
             file = argument;
         } else {
-            return CommandLineError{"unexpected argument " + std::string(argument)};
+            return rightAfterSimulate
+                       ? SimulateWithASpace(argument)
+                       : CommandLineError{"unexpected argument " + std::string(argument)};
         }
     }
     if (command == nullptr) {
@@ -228,11 +260,14 @@ Commands:
   shell         read calls from the terminal on one control; an error is
                 reported and the shell goes on (end with Ctrl-D, "quit"
                 or "exit"; "help" lists the methods)
-  methods       list the control's methods with their parameters
+  methods       list the control's methods with their parameters; those
+                marked [allowed pages] answer -1 to any page but an https
+                page of the allowed hosts (see --page-url)
   demo          a transfer on the built-in virtual card from start to end,
                 each call printed with what it does; the card is taken out
                 and put back while the confirmation window is open
-  help          print this text (also --help, -h)
+  help          print this text (also --help, -h); --version prints the
+                version
 
 Options:
 )";
@@ -325,6 +360,10 @@ Examples:
   kestrova shell --simulate=examples/t1-card.json
 )";
     return text;
+}
+
+std::string VersionText() {
+    return "kestrova " KESTROVA_VERSION "\n";
 }
 
 }  // namespace kestrova::host

@@ -10,7 +10,7 @@
 
 namespace kestrova::host {
 
-enum class Command { Help, Run, Shell, Methods, Demo };
+enum class Command { Help, Version, Run, Shell, Methods, Demo };
 
 // Where the confirmation window is shown. Auto: the Qt window when a display
 // is available and kestrova was built with Qt, else the console.
@@ -45,5 +45,8 @@ std::variant<Options, CommandLineError> ParseCommandLine(
     std::span<const std::string_view> arguments);
 
 std::string UsageText();
+
+// "kestrova VERSION", a line.
+std::string VersionText();
 
 }  // namespace kestrova::host

@@ -12,6 +12,7 @@
 #include "host/call_runner.h"
 #include "host/command_line.h"
 #include "host/demo.h"
+#include "host/input_file.h"
 #include "host/page_site.h"
 #include "host/script_directives.h"
 #include "host/simulated_service.h"
@@ -33,11 +34,12 @@ int RunOn(kestrova::CKestrovaCtrl& control, const Options& options, ScriptDirect
     }
     if (options.file == "-") {
         settings.sourceName = "<stdin>";
+        settings.flushEachResult = true;
         return RunCalls(control, std::cin, std::cout, std::cerr, settings, &directives);
     }
-    std::ifstream file(options.file, std::ios::binary);
-    if (!file) {
-        std::cerr << "kestrova: cannot open " << options.file << '\n';
+    std::ifstream file;
+    if (const auto reason = OpenInputFile(options.file, file)) {
+        std::cerr << "kestrova: cannot open " << options.file << ": " << *reason << '\n';
         return kExitFailure;
     }
     settings.sourceName = options.file;
@@ -84,13 +86,16 @@ int Main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto parsed = ParseCommandLine(arguments);
     if (const auto* error = std::get_if<CommandLineError>(&parsed)) {
-        std::cerr << "kestrova: " << error->message << "\n\n" << UsageText();
+        std::cerr << "kestrova: " << error->message << " (see kestrova --help)\n";
         return kExitFailure;
     }
     const Options& options = std::get<Options>(parsed);
     switch (options.command) {
         case Command::Help:
             std::cout << UsageText();
+            return kExitSuccess;
+        case Command::Version:
+            std::cout << VersionText();
             return kExitSuccess;
         case Command::Methods:
             PrintMethods(std::cout);

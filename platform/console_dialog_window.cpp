@@ -181,6 +181,9 @@ void ConsoleDialogWindow::ShowMessageBox(std::string_view text, std::string_view
     out_ << ConsoleText(caption) << ": " << ConsoleText(text) << '\n' << std::flush;
 }
 
+// The terminal's text is all there is to read.
+void ConsoleDialogWindow::SetItemAccessibleName(int, std::string_view) {}
+
 void ConsoleDialogWindow::ShowStatus(std::string_view text) {
     if (text == lastStatus_) {
         return;

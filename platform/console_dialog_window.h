@@ -53,6 +53,7 @@ class ConsoleDialogWindow final : public DialogWindow {
     void StartTimer(std::uint32_t timerId, std::uint32_t periodMilliseconds) override;
     void StopTimer(std::uint32_t timerId) override;
     void ShowMessageBox(std::string_view text, std::string_view caption) override;
+    void SetItemAccessibleName(int itemId, std::string_view text) override;
     void ShowStatus(std::string_view text) override;
     void End(std::int32_t code) override;
 

@@ -15,6 +15,8 @@ namespace kestrova::platform {
 
 inline constexpr std::int32_t kDialogOk = 1;
 inline constexpr std::int32_t kDialogCancel = 2;
+// Stands for the view's status line where an item's id is asked for.
+inline constexpr int kDialogStatusLine = -1;
 
 // Screen coordinates in pixels, as the window system reports them.
 struct ScreenRect {
@@ -35,6 +37,10 @@ class DialogWindow {
     virtual void SetItemText(int itemId, std::string_view text) = 0;
     virtual void ShowItem(int itemId, bool visible) = 0;
     virtual void EnableItem(int itemId, bool enabled) = 0;
+    // What a screen reader says for the item (or kDialogStatusLine) from now
+    // on, where its visible text says too little or changes too often; the
+    // visible text stays as it is.
+    virtual void SetItemAccessibleName(int itemId, std::string_view text) = 0;
 
     virtual ScreenRect WindowRect() const = 0;
     virtual ScreenRect ItemRect(int itemId) const = 0;

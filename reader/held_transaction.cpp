@@ -14,25 +14,24 @@ void EndHeldTransaction(CardService& service) {
     service.transactionCard = 0;
 }
 
-SCARDHANDLE EndHeldTransactionBeforeConnect(CardService& service, bool heldByAnotherReader) {
-    const SCARDHANDLE card = service.transactionCard;
-    if (card == 0 || heldByAnotherReader) {
-        return 0;
+TransactionPause::TransactionPause(CardService& service, const ReaderClaim& claim)
+    : service_(service) {
+    if (service.transactionCard != 0 && !HeldByAnother(service, service.transactionCard, claim)) {
+        endedOn_ = service.transactionCard;
+        EndHeldTransaction(service);
     }
-    EndHeldTransaction(service);
-    return card;
 }
 
-void ResumeHeldTransaction(CardService& service, SCARDHANDLE endedOn) {
-    if (endedOn == 0 || service.transactionCard != 0) {
+TransactionPause::~TransactionPause() {
+    if (endedOn_ == 0 || service_.transactionCard != 0) {
         return;
     }
     bool kept = false;
-    for (const ReaderSlot& slot : service.slots) {
-        kept = kept || slot.card == endedOn;
+    for (const ReaderSlot& slot : service_.slots) {
+        kept = kept || slot.card == endedOn_;
     }
-    if (kept && NarrowResult(service.functions.beginTransaction(endedOn)) == SCARD_S_SUCCESS) {
-        HoldTransaction(service, endedOn);
+    if (kept && NarrowResult(service_.functions.beginTransaction(endedOn_)) == SCARD_S_SUCCESS) {
+        HoldTransaction(service_, endedOn_);
     }
 }
 

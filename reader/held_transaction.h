@@ -8,6 +8,7 @@
 // transaction before it connects again.
 
 #include "reader/card_service.h"
+#include "reader/slot_ownership.h"
 
 namespace kestrova {
 
@@ -20,15 +21,23 @@ void HoldTransaction(CardService& service, SCARDHANDLE card);
 // holds none.
 void EndHeldTransaction(CardService& service);
 
-// Ends the held transaction before a connect on a reader, unless another
-// reader's handle holds it (a transaction holds up only its own reader).
-// Returns the handle whose transaction was ended, or 0.
-SCARDHANDLE EndHeldTransactionBeforeConnect(CardService& service, bool heldByAnotherReader);
+// For the life of a connect on the claim's reader: ends the held
+// transaction (unless another reader's handle holds it, as a transaction
+// holds up only its own reader), and at the end takes it again when the
+// connect kept its handle, so no other application's commands reach the
+// card between ours. Nothing is taken again when the handle is gone or
+// another transaction is held.
+class TransactionPause {
+  public:
+    TransactionPause(CardService& service, const ReaderClaim& claim);
+    ~TransactionPause();
+    TransactionPause(const TransactionPause&) = delete;
+    TransactionPause& operator=(const TransactionPause&) = delete;
 
-// Takes the transaction ended before a connect again when the connect kept
-// its handle, so no other application's commands reach the card between
-// ours. Nothing happens when the handle is gone or another is held.
-void ResumeHeldTransaction(CardService& service, SCARDHANDLE endedOn);
+  private:
+    CardService& service_;
+    SCARDHANDLE endedOn_ = 0;
+};
 
 // Forgets the held transaction when `card` is its handle, which is being
 // closed (and the transaction with it).

@@ -54,18 +54,16 @@ std::int32_t QueryReaderAttribute(const char* name, std::int32_t& currentSlot, s
     if (!IsAttributeIndex(index)) {
         return kResultBadAttributeIndex;
     }
-    std::int32_t slotNumber = currentSlot;
-    const std::int32_t result = RegisterReader(name, slotNumber);
+    const Registration registration = RegisterReader(name);
+    const std::int32_t slotNumber = registration.slot != 0 ? registration.slot : currentSlot;
     // The page's connected card stays its current one when another reader
     // is asked about.
     const ReaderSlot* pageSlot = SlotNumbered(currentSlot);
     if (pageSlot == nullptr || pageSlot->card == 0) {
         currentSlot = slotNumber;
     }
-    if (IsRegisteredSlot(result)) {
-        slotNumber = result;
-    } else if (result != kResultSuccess) {
-        return result;
+    if (registration.code != kResultSuccess) {
+        return registration.code;
     }
     return ReadReaderAttribute(slotNumber, index, length, bytes);
 }

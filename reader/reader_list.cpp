@@ -9,38 +9,42 @@
 
 namespace kestrova {
 
+namespace {
+
+std::int32_t EnsureListingContext(CardService& service) {
+    if (service.contextOpen != 0) {
+        return kResultSuccess;
+    }
+    for (ReaderSlot& slot : service.slots) {
+        slot.registered = 0;
+        slot.card = 0;
+    }
+    return EstablishCardContext();
+}
+
+}  // namespace
+
 std::int32_t ListReaderNames(std::int32_t& count, ListedReaderNames& names) {
     if (BindCardService() != kResultSuccess) {
         return kResultFailure;
     }
     CardService& service = TheCardService();
-    if (service.contextOpen == 0) {
-        for (ReaderSlot& slot : service.slots) {
-            slot.registered = 0;
-            slot.card = 0;
-        }
-        std::int32_t result = EstablishCardContext();
-        if (result != kResultSuccess) {
-            return result;
-        }
-    }
-
-    service.listBuffer.fill('\0');
-    DWORD length = static_cast<DWORD>(service.listBuffer.size());
-    std::int32_t result = NarrowResult(service.functions.listReaders(
-        service.context, nullptr, service.listBuffer.data(), &length));
-    if (IsContextLost(result)) {
-        // The service was restarted: a new context, and the listing once more.
-        ForgetLostContext();
-        result = EstablishCardContext();
-        if (result != kResultSuccess) {
-            return result;
+    DWORD length = 0;
+    const auto listInContext = [&service, &length] {
+        const std::int32_t opened = EnsureListingContext(service);
+        if (opened != kResultSuccess) {
+            return opened;
         }
         service.listBuffer.fill('\0');
         length = static_cast<DWORD>(service.listBuffer.size());
-        result = NarrowResult(service.functions.listReaders(service.context, nullptr,
-                                                            service.listBuffer.data(), &length));
+        return NarrowResult(service.functions.listReaders(service.context, nullptr,
+                                                          service.listBuffer.data(), &length));
+    };
+    std::int32_t result = EnsureListingContext(service);
+    if (result != kResultSuccess) {
+        return result;
     }
+    result = WithContextRecovery(listInContext);
     if (result != kResultSuccess) {
         return result;
     }

@@ -43,66 +43,60 @@ bool CountsAsPresent(std::int32_t result) {
 }
 
 // The latest connection is forgotten with it unless it is another reader's.
-void CloseWithReset(CardService& service, SCARDHANDLE card, const char* name,
-                    std::size_t nameLength) {
+void CloseWithReset(CardService& service, SCARDHANDLE card, const ReaderClaim& claim) {
     service.functions.disconnect(card, SCARD_RESET_CARD);
     ForgetClosedCard(service, card);
     platform::Pause(kTestConnectionPauseMs);
-    if (!HeldByAnotherReader(service, service.currentCard, name, nameLength)) {
+    if (!HeldByAnother(service, service.currentCard, claim)) {
         service.currentCard = 0;
     }
 }
 
-std::int32_t RegisterReaderInContext(const char* name, std::int32_t& slotNumber) {
+Registration RegisterReaderInContext(const char* name) {
     CardService& service = TheCardService();
     std::int32_t contextResult = EstablishCardContext();
     if (contextResult != kResultSuccess) {
-        return contextResult;
+        return Registration{0, contextResult};
     }
     // An empty name would match every slot by its prefix rule: it names none.
     if (name == nullptr || name[0] == '\0') {
-        return kResultNoReaderName;
+        return Registration{0, kResultNoReaderName};
     }
     std::size_t nameLength = std::strlen(name);
     if (nameLength >= kReaderNameSize) {
-        return kResultReaderNameTooLong;
+        return Registration{0, kResultReaderNameTooLong};
     }
 
     std::int32_t registeredSlot = FindRegisteredSlot(service, name, nameLength);
     if (registeredSlot != 0) {
-        slotNumber = registeredSlot;
-        return registeredSlot;
+        return Registration{registeredSlot, kResultSuccess};
     }
 
     // The test connection goes to locals: the latest connection and its
     // protocol stay another reader's when they are.
-    const bool latestIsAnotherReaders =
-        HeldByAnotherReader(service, service.currentCard, name, nameLength);
-    const SCARDHANDLE ownCard = OwnCardOf(service, name, nameLength);
+    const ReaderClaim claim{nullptr, name, nameLength};
+    const CardChoice choice = ChooseCard(service, claim);
     // pcscd would hold the test connection until our own transaction ends.
-    const SCARDHANDLE endedTransaction = EndHeldTransactionBeforeConnect(
-        service, HeldByAnotherReader(service, service.transactionCard, name, nameLength));
+    const TransactionPause pause(service, claim);
     SCARDHANDLE testCard = 0;
-    DWORD testProtocol = latestIsAnotherReaders ? 0 : service.activeProtocol;
+    DWORD testProtocol = choice.latestIsOthers ? 0 : service.activeProtocol;
     std::int32_t result = NarrowResult(
         service.functions.connect(service.context, name, SCARD_SHARE_EXCLUSIVE,
                                   SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &testCard, &testProtocol));
-    if (!latestIsAnotherReaders) {
+    if (!choice.latestIsOthers) {
         service.currentCard = testCard;
         service.activeProtocol = testProtocol;
     }
     if (!CountsAsPresent(result)) {
-        ResumeHeldTransaction(service, endedTransaction);
-        return result;
+        return Registration{0, result};
     }
 
-    std::int32_t freeSlot = FindFreeSlot(service);
-    if (freeSlot != 0) {
-        ReaderSlot& slot = service.slots[static_cast<std::size_t>(freeSlot - 1)];
+    Registration registration{FindFreeSlot(service), kResultNoFreeSlot};
+    if (registration.slot != 0) {
+        ReaderSlot& slot = service.slots[static_cast<std::size_t>(registration.slot - 1)];
         ClearReaderName(slot);
         std::memcpy(slot.readerName.data(), name, nameLength);
         slot.registered = 1;
-        slotNumber = freeSlot;
     }
 
     // The test connection is closed when it succeeded, else this reader's own
@@ -110,33 +104,30 @@ std::int32_t RegisterReaderInContext(const char* name, std::int32_t& slotNumber)
     // for the connect to come. Another reader's connection is never touched.
     std::int32_t closedResult = result == kSharingViolation ? kResultSuccess : result;
     if (testCard != 0) {
-        CloseWithReset(service, testCard, name, nameLength);
+        CloseWithReset(service, testCard, claim);
         closedResult = kResultSuccess;
-    } else if (ownCard != 0) {
-        CloseWithReset(service, ownCard, name, nameLength);
+    } else if (choice.card != 0) {
+        CloseWithReset(service, choice.card, claim);
         closedResult = kResultSuccess;
     }
-    ResumeHeldTransaction(service, endedTransaction);
-    return freeSlot != 0 ? closedResult : kResultNoFreeSlot;
+    if (registration.slot != 0) {
+        registration.code = closedResult;
+    }
+    return registration;
 }
 
 }  // namespace
 
-bool IsRegisteredSlot(std::int32_t result) {
-    return result >= 1 && result <= kSlotCount;
-}
-
-std::int32_t RegisterReader(const char* name, std::int32_t& slotNumber) {
+Registration RegisterReader(const char* name) {
     if (BindCardService() != kResultSuccess) {
-        return kResultFailure;
+        return Registration{0, kResultFailure};
     }
-    const std::int32_t result = RegisterReaderInContext(name, slotNumber);
-    if (!IsContextLost(result)) {
-        return result;
-    }
-    // The service was restarted: every connection went with the old context.
-    ForgetLostContext();
-    return RegisterReaderInContext(name, slotNumber);
+    Registration registration;
+    WithContextRecovery([&registration, name] {
+        registration = RegisterReaderInContext(name);
+        return registration.code;
+    });
+    return registration;
 }
 
 }  // namespace kestrova

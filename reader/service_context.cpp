@@ -68,21 +68,19 @@ std::int32_t OpenCardContext(const char* name) {
     return EstablishCardContext();
 }
 
-bool IsServiceLost(std::int32_t result) {
-    return result == kNoService || result == kServiceStopped || result == kCommunicationError;
-}
-
-bool IsContextLost(std::int32_t result) {
-    return IsServiceLost(result) || result == kInvalidHandle;
-}
-
-void ForgetLostContext() {
+bool ForgetContextIfLost(std::int32_t result, ServiceCall call) {
+    const bool serviceGone =
+        result == kNoService || result == kServiceStopped || result == kCommunicationError;
+    if (!serviceGone && !(call == ServiceCall::kOnContext && result == kInvalidHandle)) {
+        return false;
+    }
     CardService& service = TheCardService();
     ForgetRegistrationsAndCards(service);
     service.currentCard = 0;
     service.transactionCard = 0;
     service.context = 0;
     service.contextOpen = 0;
+    return true;
 }
 
 std::int32_t CloseCardService() {

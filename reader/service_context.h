@@ -24,16 +24,21 @@ std::int32_t CloseCardService();
 // closed and returns the service's code.
 std::int32_t EstablishCardContext();
 
-// True for the codes with which the service says that it is gone (the
-// daemon stopped or restarted), and so is our context with it.
-bool IsServiceLost(std::int32_t result);
+// Context loss and recovery, in this one place. A call on the context
+// (connect, listing) or on a card handle (status) that answers that the
+// service is gone (the daemon stopped or restarted; for a context call also
+// an invalid handle, which is then the context) loses the context and every
+// connection made in it: all are forgotten, so the next operation
+// establishes a new context. Returns true when that happened.
+enum class ServiceCall : std::uint8_t { kOnContext, kOnCard };
+bool ForgetContextIfLost(std::int32_t result, ServiceCall call);
 
-// The same for a call that takes the context: there an invalid handle is the
-// context, which a restarted service no longer knows.
-bool IsContextLost(std::int32_t result);
-
-// After such a code: the context and every connection made in it are
-// forgotten, so the next operation establishes a new context.
-void ForgetLostContext();
+// Runs `call`, which establishes the context it needs; when the service was
+// restarted underneath it, runs it once more in a new context.
+template <typename Call>
+std::int32_t WithContextRecovery(const Call& call) {
+    const std::int32_t result = call();
+    return ForgetContextIfLost(result, ServiceCall::kOnContext) ? call() : result;
+}
 
 }  // namespace kestrova

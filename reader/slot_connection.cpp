@@ -94,9 +94,7 @@ std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& a
                                               &protocol, received.data(), &receivedLength));
     // Whatever the service wrote, the name stays terminated within its slot.
     slot.readerName.back() = '\0';
-    if (IsServiceLost(result)) {
-        ForgetLostContext();
-    }
+    ForgetContextIfLost(result, ServiceCall::kOnCard);
     if (result != kResultSuccess) {
         return result;
     }
@@ -109,19 +107,17 @@ std::int32_t QuerySlotStatus(SCARDHANDLE card, ReaderSlot& slot, std::int32_t& a
 std::int32_t QueryCurrentStatus(ReaderSlot& slot, std::int32_t& atrLength, AtrBuffer& atr,
                                 std::int32_t withoutConnection) {
     CardService& service = TheCardService();
-    // The latest connection and its protocol count only while no other slot
-    // holds it: another reader's card is never taken over.
-    const SCARDHANDLE latest = LatestCardFor(service, slot);
-    if (latest != 0) {
+    const CardChoice choice = ChooseCard(service, ReaderClaim{&slot});
+    if (choice.isLatest) {
         MarkSendPci(slot, service.activeProtocol);
-        const std::int32_t result = QuerySlotStatus(latest, slot, atrLength, atr);
+        const std::int32_t result = QuerySlotStatus(choice.card, slot, atrLength, atr);
         if (result == kResultSuccess) {
-            slot.card = latest;
+            slot.card = choice.card;
         }
         return result;
     }
-    if (slot.card != 0) {
-        return QuerySlotStatus(slot.card, slot, atrLength, atr);
+    if (choice.card != 0) {
+        return QuerySlotStatus(choice.card, slot, atrLength, atr);
     }
     return withoutConnection;
 }
@@ -135,64 +131,57 @@ std::int32_t ConnectSlot(std::int32_t slotNumber, std::int32_t shareSelector,
     }
     CardService& service = TheCardService();
     // Another slot's connection is neither reconnected here nor taken over.
-    const bool latestIsAnotherSlots = HeldByAnotherSlot(service, service.currentCard, slot);
-    const SCARDHANDLE previousCard = latestIsAnotherSlots ? 0 : service.currentCard;
-    // pcscd would hold this connect until our own transaction on the reader ends.
-    const SCARDHANDLE endedTransaction = EndHeldTransactionBeforeConnect(
-        service, HeldByAnotherSlot(service, service.transactionCard, slot));
+    const CardChoice choice = ChooseCard(service, ReaderClaim{slot});
     SCARDHANDLE latest = 0;
-    DWORD protocol = latestIsAnotherSlots ? 0 : service.activeProtocol;
-    std::int32_t result = NarrowResult(
-        service.functions.connect(service.context, slot->readerName.data(),
-                                  ShareModeFor(shareSelector), kBothProtocols, &latest, &protocol));
-    if (IsContextLost(result)) {
-        ForgetLostContext();
-        return result;
-    }
-
-    if (!HoldsCard(result)) {
-        if (previousCard != 0) {
-            platform::Pause(kReconnectLatestPauseMs);
-            result = Reconnect(service, previousCard, protocol);
-            if (result == kResultSuccess) {
-                latest = previousCard;
-            }
-        } else if (slot->card != 0) {
-            platform::Pause(kReconnectSlotPauseMs);
-            result = Reconnect(service, slot->card, protocol);
+    DWORD protocol = choice.latestIsOthers ? 0 : service.activeProtocol;
+    std::int32_t result = kResultSuccess;
+    {
+        // pcscd would hold this connect until our own transaction on the reader ends.
+        const TransactionPause pause(service, ReaderClaim{slot});
+        result = NarrowResult(service.functions.connect(service.context, slot->readerName.data(),
+                                                        ShareModeFor(shareSelector), kBothProtocols,
+                                                        &latest, &protocol));
+        if (ForgetContextIfLost(result, ServiceCall::kOnContext)) {
+            return result;
         }
-    }
-    TakeLatest(service, latestIsAnotherSlots, latest, protocol);
+        if (!HoldsCard(result) && choice.card != 0) {
+            platform::Pause(choice.isLatest ? kReconnectLatestPauseMs : kReconnectSlotPauseMs);
+            result = Reconnect(service, choice.card, protocol);
+            if (result == kResultSuccess && choice.isLatest) {
+                latest = choice.card;
+            }
+        }
+        TakeLatest(service, choice.latestIsOthers, latest, protocol);
 
-    if (HoldsCard(result)) {
-        if (latest != 0) {
-            slot->card = latest;
-        } else if (previousCard != 0) {
-            slot->card = previousCard;
-        } else if (result == kSharingViolation && slot->card == 0) {
-            // Busy, but not with a connection of ours: share it, and keep
-            // others out until the card layer connects again or closes the
-            // handle. A slot that shares the reader already goes on with its
-            // own handle rather than opening (and losing) another.
-            EndHeldTransaction(service);
-            result = NarrowResult(
-                service.functions.connect(service.context, slot->readerName.data(),
-                                          SCARD_SHARE_SHARED, kBothProtocols, &latest, &protocol));
-            TakeLatest(service, latestIsAnotherSlots, latest, protocol);
-            if (result == kResultSuccess) {
+        if (HoldsCard(result)) {
+            if (latest != 0) {
                 slot->card = latest;
-            }
-            if (NarrowResult(service.functions.beginTransaction(latest)) == kResultSuccess) {
-                HoldTransaction(service, latest);
+            } else if (choice.isLatest) {
+                slot->card = choice.card;
+            } else if (result == kSharingViolation && slot->card == 0) {
+                // Busy, but not with a connection of ours: share it, and keep
+                // others out until the card layer connects again or closes the
+                // handle. A slot that shares the reader already goes on with its
+                // own handle rather than opening (and losing) another.
+                EndHeldTransaction(service);
+                result = NarrowResult(service.functions.connect(
+                    service.context, slot->readerName.data(), SCARD_SHARE_SHARED, kBothProtocols,
+                    &latest, &protocol));
+                TakeLatest(service, choice.latestIsOthers, latest, protocol);
+                if (result == kResultSuccess) {
+                    slot->card = latest;
+                }
+                if (NarrowResult(service.functions.beginTransaction(latest)) == kResultSuccess) {
+                    HoldTransaction(service, latest);
+                }
             }
         }
     }
-    ResumeHeldTransaction(service, endedTransaction);
 
     if (result != kResultSuccess && result != kSharingViolation) {
         return result;
     }
-    if (latest != 0 || !latestIsAnotherSlots) {
+    if (latest != 0 || !choice.latestIsOthers) {
         MarkSendPci(*slot, service.activeProtocol);
     }
     SCARDHANDLE card = latest != 0 ? latest : slot->card;
@@ -221,7 +210,7 @@ std::int32_t DisconnectSlot(std::int32_t slotNumber, std::int32_t dispositionSel
     }
     CardService& service = TheCardService();
     std::int32_t result = kResultSuccess;
-    const bool latestIsAnotherSlots = HeldByAnotherSlot(service, service.currentCard, slot);
+    const bool latestIsAnotherSlots = ChooseCard(service, ReaderClaim{slot}).latestIsOthers;
     if (slot->card != 0) {
         result = NarrowResult(
             service.functions.disconnect(slot->card, DispositionFor(dispositionSelector)));

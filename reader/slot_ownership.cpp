@@ -5,52 +5,54 @@
 #include "reader/held_transaction.h"
 
 namespace kestrova {
+namespace {
+
+bool IsOthers(const ReaderSlot& slot, const ReaderClaim& claim) {
+    if (claim.slot != nullptr) {
+        return &slot != claim.slot;
+    }
+    return slot.readerName[0] != '\0' && !SlotNameStartsWith(slot, claim.name, claim.length);
+}
+
+SCARDHANDLE OwnCard(const CardService& service, const ReaderClaim& claim) {
+    if (claim.slot != nullptr) {
+        return claim.slot->card;
+    }
+    for (const ReaderSlot& slot : service.slots) {
+        if (slot.card != 0 && !IsOthers(slot, claim)) {
+            return slot.card;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
 
 bool SlotNameStartsWith(const ReaderSlot& slot, const char* name, std::size_t length) {
     return std::strncmp(slot.readerName.data(), name, length) == 0;
 }
 
-bool HeldByAnotherSlot(const CardService& service, SCARDHANDLE card, const ReaderSlot* own) {
+bool HeldByAnother(const CardService& service, SCARDHANDLE card, const ReaderClaim& claim) {
     if (card == 0) {
         return false;
     }
     for (const ReaderSlot& slot : service.slots) {
-        if (&slot != own && slot.card == card) {
+        if (slot.card == card && IsOthers(slot, claim)) {
             return true;
         }
     }
     return false;
 }
 
-bool HeldByAnotherReader(const CardService& service, SCARDHANDLE card, const char* name,
-                         std::size_t length) {
-    if (card == 0) {
-        return false;
+CardChoice ChooseCard(const CardService& service, const ReaderClaim& claim) {
+    if (HeldByAnother(service, service.currentCard, claim)) {
+        return CardChoice{OwnCard(service, claim), false, true};
     }
-    for (const ReaderSlot& slot : service.slots) {
-        if (slot.card == card && slot.readerName[0] != '\0' &&
-            !SlotNameStartsWith(slot, name, length)) {
-            return true;
-        }
+    if (service.currentCard != 0) {
+        return CardChoice{service.currentCard, true, false};
     }
-    return false;
-}
-
-SCARDHANDLE LatestCardFor(const CardService& service, const ReaderSlot& slot) {
-    return HeldByAnotherSlot(service, service.currentCard, &slot) ? 0 : service.currentCard;
-}
-
-SCARDHANDLE OwnCardOf(const CardService& service, const char* name, std::size_t length) {
-    if (!HeldByAnotherReader(service, service.currentCard, name, length)) {
-        return service.currentCard;
-    }
-    for (const ReaderSlot& slot : service.slots) {
-        if (slot.card != 0 &&
-            (slot.readerName[0] == '\0' || SlotNameStartsWith(slot, name, length))) {
-            return slot.card;
-        }
-    }
-    return 0;
+    // A reader being registered has no latest connection to fall back from.
+    return CardChoice{claim.slot != nullptr ? claim.slot->card : 0, false, false};
 }
 
 void ForgetClosedCard(CardService& service, SCARDHANDLE card) {

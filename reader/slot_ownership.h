@@ -1,9 +1,13 @@
 #pragma once
 
-// Which connection belongs to which reader. Every slot keeps its own card
-// handle; the service's latest connection (`currentCard`) counts for a slot
-// only while no other slot holds it, so that whatever a page does with one
-// reader never reaches, resets or takes over the connection of another.
+// Which connection a reader call may use. The rule, once:
+// 1. Every slot owns the card handle it keeps; no call touches another's.
+// 2. The service's latest connection (`currentCard`) is the caller's own
+//    unless a slot of another reader holds it; then it and its protocol stay.
+// 3. Else a slot uses its own handle; a reader being registered, only when
+//    the latest is another's, the handle of a slot cleared or named for it.
+// ChooseCard answers it; the transaction around a connect (held_transaction.h)
+// and the forgetting of a closed or lost handle follow the same answer.
 
 #include <cstddef>
 
@@ -11,26 +15,31 @@
 
 namespace kestrova {
 
+// Who asks: a registered slot, or a reader name being registered (a slot
+// whose name was cleared for this very open, or begins with the name, is
+// that reader's).
+struct ReaderClaim {
+    const ReaderSlot* slot = nullptr;
+    const char* name = nullptr;
+    std::size_t length = 0;
+};
+
+// The answer: the handle the caller may use, whether it is the latest
+// connection, and whether the latest belongs to another reader.
+struct CardChoice {
+    SCARDHANDLE card = 0;
+    bool isLatest = false;
+    bool latestIsOthers = false;
+};
+
+CardChoice ChooseCard(const CardService& service, const ReaderClaim& claim);
+
+// True when `card` is not 0 and a slot of a reader other than the claim's holds it.
+bool HeldByAnother(const CardService& service, SCARDHANDLE card, const ReaderClaim& claim);
+
 // True when the slot's name begins with the `length` characters of `name`
 // (the name lookup's own rule).
 bool SlotNameStartsWith(const ReaderSlot& slot, const char* name, std::size_t length);
-
-// True when a slot other than `own` (null: any slot) holds `card`.
-bool HeldByAnotherSlot(const CardService& service, SCARDHANDLE card, const ReaderSlot* own);
-
-// True when `card` is the connection of a reader other than `name`: a slot
-// that still carries another reader's name holds it.
-bool HeldByAnotherReader(const CardService& service, SCARDHANDLE card, const char* name,
-                         std::size_t length);
-
-// The service's latest connection as far as `slot` may use it: 0 when
-// another slot holds it.
-SCARDHANDLE LatestCardFor(const CardService& service, const ReaderSlot& slot);
-
-// The connection the card layer holds on the reader `name`: the latest one
-// unless it is another reader's, else the card of a slot whose name is that
-// reader's or was cleared for this very open. 0 when there is none.
-SCARDHANDLE OwnCardOf(const CardService& service, const char* name, std::size_t length);
 
 // A handle that was disconnected is forgotten wherever it was kept: in every
 // slot, as the latest connection, and as the holder of a transaction.

@@ -14,8 +14,7 @@ std::int32_t ReconnectSlot(std::int32_t slotNumber, std::int32_t& atrLength, Atr
         return refused;
     }
     CardService& service = TheCardService();
-    const SCARDHANDLE latest = LatestCardFor(service, *slot);
-    const SCARDHANDLE card = latest != 0 ? latest : slot->card;
+    const SCARDHANDLE card = ChooseCard(service, ReaderClaim{slot}).card;
     if (card == 0) {
         return kResultNoConnection;
     }

@@ -23,8 +23,9 @@ packages=(
   # The end-to-end tests on the real PC/SC daemon with the card behind the
   # vpcd reader driver (driven by Python).
   pcscd vsmartcard-vpcd python3
-  # The tests that drive the real window on a virtual display.
-  xvfb xdotool
+  # The tests that drive the real window on a virtual display, and read it
+  # through the accessibility bus as a screen reader does.
+  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi
   # The Windows module cross-built with mingw-w64 (widl and the IDL files
   # from libwine-dev), and its tests under Wine on a virtual display.
   wine wine64 libwine-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools

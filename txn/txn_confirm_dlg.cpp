@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "platform/user_interface.h"
 #include "reader/pcsc_functions.h"
+#include "reader/result_codes.h"
 #include "reader/slot_connection.h"
 #include "reader/slot_reconnection.h"
 #include "resources/confirmation_dialog.h"
@@ -19,6 +21,13 @@ inline constexpr std::uint32_t kTimerPeriodMs = 200;
 inline constexpr std::int32_t kTicksPerSecond = 5;
 inline constexpr std::int32_t kFirstSecondsLeft = 299;
 inline constexpr std::int32_t kNoSmartcard = static_cast<std::int32_t>(0x8010000CU);
+
+// The seconds left at which a screen reader hears the time left: every
+// minute and near the end, not every second as the status line shows it.
+bool WorthAnnouncing(std::int32_t secondsLeft) {
+    return secondsLeft == kFirstSecondsLeft || secondsLeft % 60 == 0 || secondsLeft == 30 ||
+           secondsLeft == 10;
+}
 
 bool CardAbsent(std::int32_t result) {
     return result == kNoSmartcard || result == kRemovedCard;
@@ -69,11 +78,23 @@ void CTxnConfirmDlg::OnInitDialog(platform::DialogWindow& window) {
     window.SetItemText(kConfirmRow1Label, TextOf(m_tagText[5]));
     window.SetItemText(kConfirmRow2Label, TextOf(m_tagText[6]));
     window.SetItemText(kConfirmRow3Label, TextOf(m_tagText[7]));
+    // A button the page left without a text still has a name for a screen
+    // reader: its template caption.
+    const std::string_view okText = TextOf(m_tagText[1]);
+    const std::string_view cancelText = TextOf(m_tagText[2]);
+    window.SetItemAccessibleName(kConfirmOkButton, okText.empty() ? kConfirmOkText : okText);
+    window.SetItemAccessibleName(kConfirmCancelButton,
+                                 cancelText.empty() ? kConfirmCancelText : cancelText);
 
     const std::int32_t rows = std::clamp(m_rowCount, 0, 3);
     for (std::int32_t i = 0; i < rows; ++i) {
-        window.SetItemText(kConfirmRow1Value + 2 * i,
-                           TextOf(m_rowValue[static_cast<std::size_t>(i)]));
+        const std::string_view value = TextOf(m_rowValue[static_cast<std::size_t>(i)]);
+        window.SetItemText(kConfirmRow1Value + 2 * i, value);
+        // Each value is read with its row's caption, as one line.
+        const std::string_view caption = TextOf(m_tagText[static_cast<std::size_t>(5 + i)]);
+        window.SetItemAccessibleName(
+            kConfirmRow1Value + 2 * i,
+            caption.empty() ? std::string(value) : std::string(caption) + " " + std::string(value));
     }
     if (m_rowCount < 3) {
         window.ShowItem(kConfirmRow3Label, false);
@@ -144,6 +165,9 @@ void CTxnConfirmDlg::OnTimer(platform::DialogWindow& window, std::uint32_t timer
 void CTxnConfirmDlg::OnRemovalTick(platform::DialogWindow& window) {
     ++m_removalTicks;
     const std::int32_t result = PollCard();
+    if (ServiceClosed(window, kRemovalTimer, result)) {
+        return;
+    }
     if (result == 0 && m_absentPolls > 0) {
         window.EnableItem(kConfirmOkButton, true);
         window.ShowItem(kConfirmOkButton, true);
@@ -163,9 +187,26 @@ void CTxnConfirmDlg::OnRemovalTick(platform::DialogWindow& window) {
     }
 }
 
+// The card service was closed under the window: another control of the
+// process was destroyed, or the service was lost with the card connection.
+// The card can no longer be watched, so the window could never be confirmed
+// and would wait out its five minutes: it ends as cancelled at once.
+bool CTxnConfirmDlg::ServiceClosed(platform::DialogWindow& window, std::uint32_t timerId,
+                                   std::int32_t pollResult) {
+    if (pollResult != kResultContextNotOpen) {
+        return false;
+    }
+    window.StopTimer(timerId);
+    OnCancel(window);
+    return true;
+}
+
 void CTxnConfirmDlg::OnConfirmTick(platform::DialogWindow& window) {
     ++m_confirmTicks;
     const std::int32_t result = PollCard();
+    if (ServiceClosed(window, kConfirmTimer, result)) {
+        return;
+    }
     window.EnableItem(kConfirmOkButton, !CardAbsent(result));
     if (m_confirmTicks % kTicksPerSecond == 0) {
         CountDown(window);
@@ -188,6 +229,9 @@ void CTxnConfirmDlg::ShowSecondsLeft(platform::DialogWindow& window) const {
     char status[64];
     (void)std::snprintf(status, sizeof status, kConfirmationCountdownFormat, m_secondsLeft);
     window.ShowStatus(status);
+    if (WorthAnnouncing(m_secondsLeft)) {
+        window.SetItemAccessibleName(platform::kDialogStatusLine, status);
+    }
 }
 
 void CTxnConfirmDlg::OnOK(platform::DialogWindow& window) {

@@ -11,8 +11,6 @@
 namespace kestrova {
 namespace {
 
-constexpr std::uint8_t kClass = 0x00;
-constexpr std::uint8_t kWriteWithSnumTac = 0xE2;
 constexpr std::size_t kFileIdTextLength = 4;
 
 }  // namespace
@@ -37,12 +35,12 @@ std::int32_t WriteRecordWithSnumTac(std::int32_t slotNumber, const char* fileIdT
         return kResultBadHexText;
     }
     ResponseBuffer response{};
-    std::uint8_t lengthByte = 0x00;  // all the card has
     std::int32_t delivered = 0;
     const std::int32_t result =
-        TransmitApdu(slotNumber, kClass, kWriteWithSnumTac, fileId[0], fileId[1],
-                     static_cast<std::uint8_t>(recordLength), &lengthByte, record.data(),
-                     response.data(), &delivered);
+        SendCommand(slotNumber,
+                    WriteWithSnumTacCommand(
+                        fileId, std::span(record).first(static_cast<std::size_t>(recordLength))),
+                    delivered, response);
     if (result != 0) {
         return FileFailure(fields, result);
     }

@@ -24,6 +24,9 @@ class WatchedWindow final : public DialogWindow {
     }
     void ShowItem(int itemId, bool visible) override { window_->ShowItem(itemId, visible); }
     void EnableItem(int itemId, bool enabled) override { window_->EnableItem(itemId, enabled); }
+    void SetItemAccessibleName(int itemId, std::string_view text) override {
+        window_->SetItemAccessibleName(itemId, text);
+    }
     ScreenRect WindowRect() const override { return window_->WindowRect(); }
     ScreenRect ItemRect(int itemId) const override { return window_->ItemRect(itemId); }
     void MoveWindow(const ScreenRect& place) override { window_->MoveWindow(place); }

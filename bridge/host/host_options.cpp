@@ -25,6 +25,12 @@ std::optional<Value> LookUp(const WordTable<Value, Count>& table, std::string_vi
     return std::nullopt;
 }
 
+constexpr std::string_view kUnknownOption = "unknown option";
+
+bool LooksLikeProfile(std::string_view word) {
+    return word.size() > 5 && word.substr(word.size() - 5) == ".json";
+}
+
 std::string_view Trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos) {
@@ -62,7 +68,7 @@ std::optional<std::string> ApplyOptionWord(std::string_view word, HostOptions& o
         }
         return "confirm: ok or cancel, not '" + std::string(value) + "'";
     }
-    return "unknown option '" + std::string(word) + "'";
+    return std::string(kUnknownOption) + " '" + std::string(word) + "'";
 }
 
 std::optional<std::string> ApplyConfigText(std::string_view text, HostOptions& options) {
@@ -85,13 +91,24 @@ std::optional<std::string> ApplyConfigText(std::string_view text, HostOptions& o
 
 std::optional<std::string> ApplyCommandLine(std::span<const std::string_view> arguments,
                                             HostOptions& options) {
-    for (const std::string_view argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
         if (argument.starts_with("--parent-window=")) {
             continue;
         }
         if (argument.starts_with("--")) {
             if (auto error = ApplyOptionWord(argument.substr(2), options)) {
-                return error;
+                return error->starts_with(kUnknownOption)
+                           ? std::string(kUnknownOption) + " '" + std::string(argument) + "'"
+                           : *error;
+            }
+            // A browser's arguments after "--simulate" are never a lone
+            // profile: Firefox's manifest path comes with the extension's id.
+            if (argument == "--simulate" && i + 2 == arguments.size() &&
+                LooksLikeProfile(arguments[i + 1])) {
+                return "--simulate " + std::string(arguments[i + 1]) +
+                       ": write --simulate=" + std::string(arguments[i + 1]) +
+                       " to name a card profile";
             }
             continue;
         }

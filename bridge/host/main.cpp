@@ -8,6 +8,7 @@
 #include <io.h>
 #endif
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -18,11 +19,13 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <variant>
 #include <vector>
 
 #include "bridge/host/bridge_session.h"
 #include "bridge/host/host_options.h"
+#include "bridge/host/host_usage.h"
 #include "reader/service_binding.h"
 
 #ifdef _WIN32
@@ -66,10 +69,13 @@ std::string InstalledConfigFile() {
 std::optional<std::string> ReadConfiguration(bridge::HostOptions& options) {
     const char* named = std::getenv("KESTROVA_HOST_CONFIG");
     const std::string path = named != nullptr && *named != '\0' ? named : InstalledConfigFile();
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
+        const int reason = errno;
         return named != nullptr && *named != '\0'
-                   ? std::optional<std::string>("cannot read " + path)
+                   ? std::optional<std::string>("cannot read " + path + ": " +
+                                                std::generic_category().message(reason))
                    : std::nullopt;
     }
     std::ostringstream text;
@@ -98,6 +104,18 @@ int SetMessagesAside() {
     return messages;
 }
 
+// A person asking for help or the version gets it, whatever the
+// configuration says; the exit status then, else nothing.
+std::optional<int> HelpOrVersion(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto text = bridge::HelpOrVersionAsked(arguments, InstalledConfigFile());
+    if (!text) {
+        return std::nullopt;
+    }
+    std::cout << *text;
+    return 0;
+}
+
 // The options from the configuration file and the command line, and the
 // check that a browser started us for our extension. False (after saying
 // why on standard error) when the host must refuse to run.
@@ -115,12 +133,12 @@ bool TakeOptions(int argc, char** argv, bridge::HostOptions& options) {
     }
 #endif
     if (error) {
-        Log() << *error << '\n';
+        Log() << *error << " (see kestrova-host --help)\n";
         return false;
     }
     if (!bridge::StartedForOurExtension(options.callerArguments, KESTROVA_CHROMIUM_EXTENSION_ID,
                                         KESTROVA_GECKO_EXTENSION_ID)) {
-        Log() << "not started by a browser for the Kestrova extension\n";
+        Log() << "not started by a browser for the Kestrova extension (see kestrova-host --help)\n";
         return false;
     }
     return true;
@@ -129,6 +147,9 @@ bool TakeOptions(int argc, char** argv, bridge::HostOptions& options) {
 #ifdef _WIN32
 
 int Main(int argc, char** argv) {
+    if (const auto asked = HelpOrVersion(argc, argv)) {
+        return *asked;
+    }
     bridge::HostOptions options;
     if (!TakeOptions(argc, argv, options)) {
         return kExitRefused;
@@ -145,6 +166,9 @@ int Main(int argc, char** argv) {
 #else
 
 int Main(int argc, char** argv) {
+    if (const auto asked = HelpOrVersion(argc, argv)) {
+        return *asked;
+    }
     // A reply to a browser that has gone is a failed write, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     bridge::HostOptions options;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "control/method_info.h"
 #include "control/method_table.h"
@@ -28,21 +29,33 @@ export interface KestrovaError extends Error {
    *  unknown method, -2147352562 for a wrong argument count, -2147352571 for
    *  a type mismatch, -2147352566 for an overflow), a bridge error (-32700,
    *  -32600, -32603), or why the bridge cannot serve the page. */
-  readonly code: number | "NotInstalled" | "Closed" | "Refused";
+  readonly code: number | "NotInstalled" | "Closed" | "Refused" | "HostVersion";
 }
 
 /** The control's methods: `long` results are numbers, `BSTR` results are
  *  strings or null (a null BSTR). A `long` parameter takes a whole number
- *  from -2^31 to 2^31-1, a `BSTR` parameter a string or null. */
+ *  from -2^31 to 2^31-1, a `BSTR` parameter a string or null. A method marked
+ *  "allowed pages only" serves only https pages of the bank's allowed hosts
+ *  (the bridge serves no other page at all); the others never reach a
+ *  reader. */
 export interface KestrovaControl {
 )";
 
 constexpr char kFooter[] = R"(}
 
+/** The host's product version and its wire protocol's version; as text, the
+ *  product version. */
+export interface KestrovaVersions {
+  readonly version: string;
+  readonly protocol: number;
+  toString(): string;
+}
+
 export interface KestrovaBridge extends KestrovaControl {
-  /** Resolves with the host's version once it is ready for calls; rejects
-   *  with code "NotInstalled" when Kestrova is not installed. */
-  ready(): Promise<string>;
+  /** Resolves with the host's versions once it is ready for calls; rejects
+   *  with code "NotInstalled" when Kestrova is not installed and
+   *  "HostVersion" when the host speaks a protocol the extension does not. */
+  ready(): Promise<KestrovaVersions>;
   /** Any method by name, for names the page learns at run time. */
   call(method: string, ...args: Array<number | string | null>): Promise<number | string | null>;
   readonly KestrovaError: new (code: KestrovaError["code"], message: string) => KestrovaError;
@@ -62,8 +75,26 @@ std::string TypeScriptType(AutomationType type) {
     return type == AutomationType::Long ? "number" : "string | null";
 }
 
+// The page-access column, for the reader of the declaration.
+std::string Comment(const MethodInfo& method) {
+    switch (method.pageAccess) {
+        case PageAccess::AllowedPage:
+            return "  /** Allowed pages only: elsewhere -1" +
+                   std::string(method.returnType == AutomationType::Bstr
+                                   ? " (null, with -1 for GetLastError)"
+                                   : "") +
+                   ", and no reader is touched. */\n";
+        case PageAccess::AllowedPageWarned:
+            return "  /** Allowed pages only: elsewhere the warning box, then -1; no reader is "
+                   "touched. */\n";
+        case PageAccess::Open:
+            break;
+    }
+    return {};
+}
+
 std::string Declaration(const MethodInfo& method) {
-    std::string line = "  " + std::string(method.name) + "(";
+    std::string line = Comment(method) + "  " + std::string(method.name) + "(";
     bool first = true;
     for (const ParameterInfo& parameter : method.Parameters()) {
         line += (first ? "" : ", ") + std::string(parameter.name) + ": " +
@@ -76,8 +107,15 @@ std::string Declaration(const MethodInfo& method) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: kestrova_page_declaration OUTPUT\n";
+    constexpr char kUsage[] = "usage: kestrova_page_declaration OUTPUT\n";
+    const std::string_view output = argc == 2 ? argv[1] : "";
+    if (output == "--help" || output == "-h") {
+        std::cout << kUsage << "Writes the page API's TypeScript declaration to OUTPUT.\n";
+        return 0;
+    }
+    // An option is never taken for the file to write ("./-x" names one).
+    if (argc != 2 || output.empty() || output.starts_with('-')) {
+        std::cerr << kUsage;
         return 2;
     }
     std::string text = kHeader;

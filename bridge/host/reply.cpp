@@ -7,6 +7,9 @@
 #ifndef KESTROVA_VERSION
 #error "The build gives the host its version"
 #endif
+#ifndef KESTROVA_PROTOCOL_VERSION
+#error "The build gives the host its protocol version (bridge/protocol_version.cmake)"
+#endif
 
 namespace kestrova::bridge {
 namespace {
@@ -23,7 +26,8 @@ std::string JsonString(std::string_view text) {
 }  // namespace
 
 std::string ReadyReply() {
-    return "{\"ready\":true,\"version\":" + JsonString(KESTROVA_VERSION) + "}";
+    return "{\"ready\":true,\"version\":" + JsonString(KESTROVA_VERSION) +
+           ",\"protocol\":" + std::to_string(KESTROVA_PROTOCOL_VERSION) + "}";
 }
 
 std::string ResultReply(std::int64_t id, const AutomationValue& result) {

@@ -11,7 +11,8 @@
 
 namespace kestrova::bridge {
 
-// {"ready":true,"version":"..."}: the connection is open for calls.
+// {"ready":true,"version":"...","protocol":N}: the connection is open for
+// calls; N is the wire protocol's version.
 std::string ReadyReply();
 
 // {"id":N,"result":...}

@@ -202,15 +202,17 @@ async function start() {
     return;
   }
   try {
-    const version = await window.kestrova.ready();
-    status.textContent = `Kestrova ${version} is ready.`;
+    const versions = await window.kestrova.ready();
+    status.textContent = `Kestrova ${versions.version} (protocol ${versions.protocol}) is ready.`;
     status.className = "ok";
     $("list-readers").disabled = false;
   } catch (error) {
     status.textContent = error.code === "NotInstalled"
       ? "The Kestrova extension is there, but Kestrova itself is not installed on this " +
         "computer. Install the kestrova package, then reload this page."
-      : `Kestrova cannot start: ${error.message}`;
+      : error.code === "HostVersion"
+        ? `The Kestrova extension and Kestrova on this computer do not fit: ${error.message}`
+        : `Kestrova cannot start: ${error.message}`;
     status.className = "error";
   }
 }

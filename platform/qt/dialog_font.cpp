@@ -1,6 +1,8 @@
 #include "platform/qt/dialog_font.h"
 
+#include <QApplication>
 #include <QStringList>
+#include <algorithm>
 
 #include "platform/qt/qt_text.h"
 
@@ -18,8 +20,11 @@ QString StandInFamily(const QString& templateFace) {
 
 QFont DialogFont(const DialogTemplate& dialogTemplate) {
     QFont font(StandInFamily(FromAnsi(dialogTemplate.fontFace)));
-    if (dialogTemplate.fontPoints > 0) {
-        font.setPointSize(dialogTemplate.fontPoints);
+    // A person who chose a larger font for the desktop gets it here too;
+    // the layout grows with it, being in units of this font.
+    const qreal systemPoints = QApplication::font().pointSizeF();
+    if (dialogTemplate.fontPoints > 0 || systemPoints > 0) {
+        font.setPointSizeF(std::max<qreal>(dialogTemplate.fontPoints, systemPoints));
     }
     return font;
 }

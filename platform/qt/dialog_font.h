@@ -12,7 +12,8 @@ namespace kestrova::platform {
 inline constexpr char kMingStandInFamily[] = "AR PL UMing TW";
 
 // The font a template names, with a Linux face standing in for a Windows one
-// the system lacks.
+// the system lacks, at the template's size or the desktop's font size where
+// that is larger.
 QFont DialogFont(const DialogTemplate& dialogTemplate);
 
 // The family to ask for in place of a template's face.

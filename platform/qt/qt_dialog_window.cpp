@@ -1,5 +1,7 @@
 #include "platform/qt/qt_dialog_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -32,6 +34,20 @@ Qt::Alignment AlignmentOf(DialogItemKind kind) {
 
 bool IsButton(DialogItemKind kind) {
     return kind == DialogItemKind::DefaultPushButton || kind == DialogItemKind::PushButton;
+}
+
+constexpr char kStatusLineName[] = "statusLine";
+
+// The status line is the window's status bar for a screen reader, which
+// reads it on request by the name the logic gives it, instead of a label
+// renamed each time its text changes.
+QAccessibleInterface* StatusLineAccessible(const QString& /*className*/, QObject* object) {
+    auto* label = qobject_cast<QLabel*>(object);
+    if (label == nullptr || label->objectName() != QLatin1String(kStatusLineName) ||
+        dynamic_cast<QtDialogWindow*>(label->parentWidget()) == nullptr) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(label, QAccessible::StatusBar);
 }
 
 ScreenRect ToScreenRect(const QRect& rect) {
@@ -92,6 +108,11 @@ void QtDialogWindow::CreateItems() {
                 label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
                 label->setLineWidth(1);
             }
+            // A static's text starts next to its edge, as the platform's
+            // statics draw it, not half a letter further in; the room the
+            // template gives it is then all the text's.
+            label->setIndent(0);
+            label->setMargin(1);
             widget = label;
         }
         widget->setGeometry(units_.ToPixels(item.place));
@@ -100,7 +121,12 @@ void QtDialogWindow::CreateItems() {
     statusLine_ = new QLabel(this);
     statusLine_->setTextFormat(Qt::PlainText);
     statusLine_->setAlignment(Qt::AlignCenter);
-    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setObjectName(QLatin1String(kStatusLineName));
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&StatusLineAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
 }
 
 void QtDialogWindow::PlaceStatusLine() {
@@ -145,6 +171,13 @@ void QtDialogWindow::SetItemText(int itemId, std::string_view text) {
         label->setText(FromAnsi(text));
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         button->setText(FromAnsi(text));
+    }
+}
+
+void QtDialogWindow::SetItemAccessibleName(int itemId, std::string_view text) {
+    QWidget* widget = itemId == kDialogStatusLine ? statusLine_ : Item(itemId);
+    if (widget != nullptr) {
+        widget->setAccessibleName(FromAnsi(text));
     }
 }
 

@@ -40,6 +40,7 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
     void SetItemText(int itemId, std::string_view text) override;
     void ShowItem(int itemId, bool visible) override;
     void EnableItem(int itemId, bool enabled) override;
+    void SetItemAccessibleName(int itemId, std::string_view text) override;
     ScreenRect WindowRect() const override;
     ScreenRect ItemRect(int itemId) const override;
     void MoveWindow(const ScreenRect& place) override;

@@ -1,5 +1,9 @@
 #include "platform/win32/win32_dialog_window.h"
 
+// The annotation service's ids are defined here, where they are used.
+#include <initguid.h>
+#include <oleacc.h>
+
 #include "platform/win32/dialog_template_memory.h"
 #include "platform/win32/wide_text.h"
 
@@ -26,6 +30,29 @@ void Win32DialogWindow::ShowItem(int itemId, bool visible) {
 
 void Win32DialogWindow::EnableItem(int itemId, bool enabled) {
     EnableWindow(GetDlgItem(window_, itemId), enabled ? TRUE : FALSE);
+}
+
+// Screen readers take a control's name from its text; a dynamic annotation
+// of the control's name replaces it for them alone. Where the system offers
+// no annotation service the text stays the name.
+void Win32DialogWindow::SetItemAccessibleName(int itemId, std::string_view text) {
+    HWND item = GetDlgItem(window_, itemId == kDialogStatusLine ? kStatusLineId : itemId);
+    if (item == nullptr) {
+        return;
+    }
+    // The module may run on a thread of the browser's that set up COM, or
+    // on kestrova-host's, which has not.
+    const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccPropServices* services = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        services->SetHwndPropStr(item, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                 PROPID_ACC_NAME, WideText(text).c_str());
+        services->Release();
+    }
+    if (SUCCEEDED(initialised)) {
+        CoUninitialize();
+    }
 }
 
 ScreenRect Win32DialogWindow::WindowRect() const {

@@ -52,6 +52,41 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
 }
 
+// While it lives, windows this thread creates are per-monitor aware: the
+// system lays a dialog out from its template's dialog units at the DPI of
+// the monitor it is on, and again when it moves to another, instead of
+// stretching a 96-DPI bitmap. The module lives in a browser's process,
+// whose own awareness it cannot choose, so it is set for the thread alone;
+// systems before Windows 10 (1607) lack the call and keep theirs.
+class PerMonitorDpiAwareness {
+  public:
+    PerMonitorDpiAwareness() {
+        using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        FARPROC found =
+            user32 != nullptr ? GetProcAddress(user32, "SetThreadDpiAwarenessContext") : nullptr;
+        if (found == nullptr) {
+            return;
+        }
+        set_ = reinterpret_cast<SetContext>(reinterpret_cast<void*>(found));
+        previous_ = set_(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+        if (previous_ == nullptr) {
+            previous_ = set_(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+        }
+    }
+    ~PerMonitorDpiAwareness() {
+        if (set_ != nullptr && previous_ != nullptr) {
+            set_(previous_);
+        }
+    }
+    PerMonitorDpiAwareness(const PerMonitorDpiAwareness&) = delete;
+    PerMonitorDpiAwareness& operator=(const PerMonitorDpiAwareness&) = delete;
+
+  private:
+    DPI_AWARENESS_CONTEXT(WINAPI* set_)(DPI_AWARENESS_CONTEXT) = nullptr;
+    DPI_AWARENESS_CONTEXT previous_ = nullptr;
+};
+
 BOOL CALLBACK CloseWindowOfThread(HWND window, LPARAM /*unused*/) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     return TRUE;
@@ -69,6 +104,7 @@ void Win32UserInterface::DismissFromAnotherThread() {
 void Win32UserInterface::ShowMessageBox(std::string_view text, std::string_view caption,
                                         MessageBoxIcon /*icon*/) {
     showingThread_.store(GetCurrentThreadId());
+    const PerMonitorDpiAwareness dpiAware;
     MessageBoxW(GetActiveWindow(), WideText(text).c_str(), WideText(caption).c_str(),
                 MB_OK | MB_ICONWARNING);
 }
@@ -77,6 +113,7 @@ std::int32_t Win32UserInterface::RunModal(ModalDialog& dialog) {
     showingThread_.store(GetCurrentThreadId());
     const std::vector<DWORD> memory = BuildDialogTemplateMemory(dialog.Template());
     Win32DialogWindow window(dialog);
+    const PerMonitorDpiAwareness dpiAware;
     const INT_PTR result = DialogBoxIndirectParamW(
         GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(memory.data()),
         GetActiveWindow(), &DialogProcedure, reinterpret_cast<LPARAM>(&window));

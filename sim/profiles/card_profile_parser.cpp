@@ -1,12 +1,14 @@
 // The reader part of a card profile: the list of readers, their attributes
 // and whether each holds a card. The card part is in card_content_parser.cpp.
 
+#include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <system_error>
 
 #include "sim/profiles/card_profile.h"
 #include "sim/profiles/profile_fields.h"
@@ -205,9 +207,12 @@ ProfileResult ParseCardProfile(std::string_view jsonText) {
 }
 
 ProfileResult LoadCardProfile(const std::string& path) {
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        return ProfileError{path + ": cannot be opened"};
+        const int reason = errno;
+        return ProfileError{path + ": cannot be opened" +
+                            (reason != 0 ? ": " + std::generic_category().message(reason) : "")};
     }
     // One byte more than a profile may have, so that a larger file (or an
     // endless one) is refused without reading it all.

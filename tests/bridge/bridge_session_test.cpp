@@ -237,6 +237,8 @@ TEST_F(BridgeSessionTest, EveryBadRequestGetsItsErrorAndTheSessionGoesOn) {
     EXPECT_TRUE(outcome.onlyFrames);
     ASSERT_EQ(outcome.replies.size(), std::size(exchanges) + 1);
     EXPECT_EQ(outcome.replies[0].value("ready", false), true);
+    EXPECT_EQ(outcome.replies[0].value("version", ""), KESTROVA_VERSION);
+    EXPECT_EQ(outcome.replies[0].value("protocol", 0), KESTROVA_PROTOCOL_VERSION);
     for (std::size_t i = 0; i < std::size(exchanges); ++i) {
         const Exchange& exchange = exchanges[i];
         const Json& reply = outcome.replies[i + 1];

@@ -6,7 +6,9 @@ async function transfer(): Promise<string | null> {
   if (kestrova === undefined) {
     return null;
   }
-  const version: string = await kestrova.ready();
+  const versions = await kestrova.ready();
+  const version: string = versions.version;
+  const protocol: number = versions.protocol;
   const count: number = await kestrova.ListReaders();
   const reader: string | null = await kestrova.GetReaderName(count - 1);
   const connected: number = await kestrova.ConnectCard(reader);

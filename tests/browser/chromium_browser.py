@@ -77,7 +77,8 @@ class Page:
 
 
 class Chromium(BrowserProcess):
-    """`extension_dir` is loaded unpacked; `host_manifest` (a dict) is written
+    """`extension_dir` is loaded unpacked (None: only the extensions the
+    browser installs by itself); `host_manifest` (a dict) is written
     to the profile's NativeMessagingHosts folder; `resolve` maps host names to
     127.0.0.1:port."""
 
@@ -101,10 +102,11 @@ class Chromium(BrowserProcess):
         command = [find_chromium(), "--headless", "--no-sandbox", "--disable-gpu",
                    "--no-first-run", "--disable-background-networking",
                    "--disable-component-update", "--disable-sync",
-                   f"--disable-extensions-except={self.extension_dir}",
-                   f"--load-extension={self.extension_dir}",
                    f"--user-data-dir={self.profile}", "--ignore-certificate-errors",
                    "--remote-debugging-port=0", "--remote-allow-origins=*"]
+        if self.extension_dir is not None:
+            command += [f"--disable-extensions-except={self.extension_dir}",
+                        f"--load-extension={self.extension_dir}"]
         if rules:
             command.append(f"--host-resolver-rules={rules}")
         command.append("about:blank")

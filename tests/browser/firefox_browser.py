@@ -1,4 +1,5 @@
-"""Headless Firefox ESR with the extension installed as a temporary add-on,
+"""Headless Firefox ESR with the extension installed as a temporary add-on
+(or, without an extension folder, only what Firefox installs by itself),
 driven over WebDriver BiDi (python3-websocket). HOME is a folder of the test,
 so the host manifest goes to HOME/.mozilla/native-messaging-hosts/. Firefox
 cannot map a host name to another port: the names in `local_domains` resolve
@@ -76,6 +77,9 @@ class Firefox(BrowserProcess):
         self.profile = os.path.join(self.home, "profile")
         os.makedirs(self.profile)
         preferences = dict(PREFERENCES)
+        if extension_dir is None:
+            # Only what the browser installs by itself, as it is configured.
+            del preferences["extensions.autoDisableScopes"]
         if local_domains:
             preferences["network.dns.localDomains"] = ",".join(local_domains)
         with open(os.path.join(self.profile, "user.js"), "w") as file:
@@ -97,8 +101,9 @@ class Firefox(BrowserProcess):
         self.remote = BiDi(url.rstrip("/") + "/session")
         self.remote.send("session.new", {"capabilities": {"alwaysMatch": {
             "acceptInsecureCerts": True}}}, timeout=WAIT * 2)
-        self.remote.send("webExtension.install", {"extensionData": {
-            "type": "path", "path": self.extension_dir}})
+        if self.extension_dir is not None:
+            self.remote.send("webExtension.install", {"extensionData": {
+                "type": "path", "path": self.extension_dir}})
         return self
 
     def open(self, url):

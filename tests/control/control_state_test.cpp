@@ -5,9 +5,12 @@
 #include <set>
 #include <tuple>
 
+#include "control/hosting_page_check.h"
 #include "control/kestrova_ctrl.h"
 #include "control/method_table.h"
 #include "invoke_helpers.h"
+#include "platform/code_page.h"
+#include "platform/hosting_page.h"
 
 namespace kestrova {
 namespace {
@@ -166,11 +169,18 @@ TEST(ControlStateTest, MethodsWithoutEffectReturnZeroAndChangeNothing) {
                                              46, 47, 48, 49, 50, 59, 60, 61, 62, 63,
                                              64, 65, 66, 67, 69, 70, 78, 79};
     std::set<std::int32_t> found;
+    // On an allowed page; those that need one share one handler, the open
+    // ones another.
+    const platform::StatedHostingPage page(
+        u"https://" + platform::AnsiToUtf16(kConfiguredAllowedHosts[0]) + u"/");
     CKestrovaCtrl control;
+    control.SetClientSite(&page, nullptr);
     FillResults(control);
+    control.AllowedHosts = kConfiguredAllowedHosts;  // where the check puts them
     const auto before = AllFields(control);
     for (const MethodInfo& method : MethodTable()) {
-        if (method.handler == nullptr || method.handler != FindMethod("LoginAuthen")->handler) {
+        if (method.handler != FindMethod("LoginAuthen")->handler &&
+            method.handler != FindMethod("VerifySessionKeyHash")->handler) {
             continue;
         }
         found.insert(method.dispid);

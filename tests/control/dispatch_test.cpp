@@ -24,7 +24,8 @@ TEST(DispatchTest, NamesAreFoundIgnoringCase) {
     EXPECT_EQ(ErrorOf(Call(control, "")), AutomationErrorCode::UnknownName);
     // The names are stored misspelt; the correct spelling is not a method.
     EXPECT_EQ(ErrorOf(Call(control, "FiscSVCReversal")), AutomationErrorCode::UnknownName);
-    EXPECT_EQ(ValueOf(Call(control, "fiscsvcreserval")), L(0));
+    // Found, and refused: the control serves no page.
+    EXPECT_EQ(ValueOf(Call(control, "fiscsvcreserval")), L(-1));
 }
 
 TEST(DispatchTest, WrongArgumentCountIsAnAutomationErrorNamingTheParameters) {

@@ -84,7 +84,8 @@ TEST(CallRunnerTest, ShellGoesOnAfterErrorsAndKnowsItsWords) {
     EXPECT_NE(run.err.find("calls.txt:2:15: syntax error"), std::string::npos);
     EXPECT_NE(run.out.find("long DES(long Opflag, long KeyLen, BSTR KeyVal, BSTR inData)\n"),
               std::string::npos);
-    EXPECT_NE(run.out.find("long FiscWriteRecordWithSNUMTAC(BSTR EFID, long Len, BSTR Data)\n"),
+    EXPECT_NE(run.out.find("long FiscWriteRecordWithSNUMTAC(BSTR EFID, long Len, BSTR Data)  "
+                           "[allowed pages]\n"),
               std::string::npos);
     // One result before quit, none after it.
     EXPECT_NE(run.out.find("kestrova> GetAPIVersion() -> \"1.0.0.1\"\n"), std::string::npos);

@@ -124,8 +124,9 @@ TEST_F(CardMethodsTest, ChangePinFromARefusedPageDoesNoCardWork) {
     ASSERT_EQ(userInterface_.boxes.size(), 1U);
     EXPECT_EQ(userInterface_.boxes[0].text, kIllegalAccessText);
     EXPECT_EQ(userInterface_.boxes[0].caption, kWarningCaption);
-    // VerifyPIN is not guarded.
-    EXPECT_EQ(Verify("123456"), 0);
+    // Nor is a PIN guessed: VerifyPIN refuses silently.
+    EXPECT_EQ(Verify("123456"), -1);
+    EXPECT_EQ(sim::Events(), std::vector<std::string>{});
     EXPECT_EQ(userInterface_.boxes.size(), 1U);
     control_->SetClientSite(&page_, &userInterface_);
 }

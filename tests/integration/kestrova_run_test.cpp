@@ -61,10 +61,12 @@ class KestrovaRunTest : public ::testing::Test {
 
 const std::string kSimulatedService =
     std::string("--pcsc-library '") + KESTROVA_SIM_PCSC_LIBRARY + "'";
+const std::string kAllowedPage =
+    std::string(" --page-url 'https://") + kConfiguredAllowedHosts[1] + "/card/'";
 
 // The simulated service in a process of its own has no readers.
 TEST_F(KestrovaRunTest, BindsTheNamedServiceLibrary) {
-    const RunOutput run = Run(kSimulatedService,
+    const RunOutput run = Run(kSimulatedService + kAllowedPage,
                               "ListReaders()\nGetReaderNumber()\nConnectReader(\"Reader\")\n"
                               "ListWinscardInfo()\nGetWinscardProperty(2)\n");
     EXPECT_EQ(run.out,
@@ -77,7 +79,7 @@ TEST_F(KestrovaRunTest, BindsTheNamedServiceLibrary) {
 }
 
 TEST_F(KestrovaRunTest, ALibraryThatCannotBeBoundFailsTheReaderMethods) {
-    const RunOutput run = Run("--pcsc-library=/nonexistent/libpcsc.so",
+    const RunOutput run = Run("--pcsc-library=/nonexistent/libpcsc.so" + kAllowedPage,
                               "ConnectReader(\"Reader\")\nCheckCardInsert(\"Reader\")\n");
     EXPECT_EQ(run.out,
               "ConnectReader(\"Reader\") -> 50336773\nCheckCardInsert(\"Reader\") -> 50336773\n");
@@ -91,9 +93,7 @@ TEST_F(KestrovaRunTest, WithoutAPageTheConnectIsRefusedWithTheWarning) {
 }
 
 TEST_F(KestrovaRunTest, AnAllowedPageReachesTheService) {
-    const std::string page =
-        std::string("--page-url 'https://") + kConfiguredAllowedHosts[1] + "/card/'";
-    const RunOutput run = Run(kSimulatedService + " " + page, "ConnectCard(\"Reader\")\n");
+    const RunOutput run = Run(kSimulatedService + kAllowedPage, "ConnectCard(\"Reader\")\n");
     EXPECT_EQ(run.out, "ConnectCard(\"Reader\") -> -2146435063\n");
     EXPECT_EQ(run.err.find("警告訊息"), std::string::npos) << run.err;
 }

@@ -92,14 +92,15 @@ TEST(SimulateOptionTest, AProfileWithAnErrorStopsBeforeAnyCallNamingTheField) {
 
 TEST(SimulateOptionTest, CardsMoveAtOnceAndOnATimerSeenByLaterCalls) {
     const KestrovaProcess kestrova;
-    const KestrovaOutput run = kestrova.Run("run --simulate -",
-                                            ":card remove-after 20\n"
-                                            ":sleep 1500   # far longer than the 20 ms\n"
-                                            "CheckCardInsert(\"Kestrova Virtual Reader 0\")\n"
-                                            ":card insert Kestrova Virtual Reader 0\n"
-                                            "CheckCardInsert(\"Kestrova Virtual Reader 0\")\n"
-                                            ":card remove ACS ACR83U 00 00\n"
-                                            "CheckCardInsert(\"ACS ACR83U 00 00\")\n");
+    const KestrovaOutput run =
+        kestrova.Run("run --simulate --page-url https://card.kestrova.example.com/ -",
+                     ":card remove-after 20\n"
+                     ":sleep 1500   # far longer than the 20 ms\n"
+                     "CheckCardInsert(\"Kestrova Virtual Reader 0\")\n"
+                     ":card insert Kestrova Virtual Reader 0\n"
+                     "CheckCardInsert(\"Kestrova Virtual Reader 0\")\n"
+                     ":card remove ACS ACR83U 00 00\n"
+                     "CheckCardInsert(\"ACS ACR83U 00 00\")\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, std::string(":card remove-after 20 Kestrova Virtual Reader 0\n"
                                    ":sleep 1500\n"
@@ -117,7 +118,7 @@ TEST(SimulateOptionTest, CardsMoveAtOnceAndOnATimerSeenByLaterCalls) {
 TEST(SimulateOptionTest, AMoveNotYetDueWhenTheCallsEndIsDropped) {
     const KestrovaProcess kestrova;
     const KestrovaOutput run =
-        kestrova.Run("run --simulate -",
+        kestrova.Run("run --simulate --page-url https://card.kestrova.example.com/ -",
                      ":card remove-after 600000\nCheckCardInsert(\"Kestrova Virtual Reader 0\")\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
@@ -224,7 +225,7 @@ TEST(SimulateOptionTest, MistakesAreNamedAndEndTheRun) {
 TEST(SimulateOptionTest, TheShellCarriesOnAfterAFailedDirective) {
     const KestrovaProcess kestrova;
     const KestrovaOutput shell = kestrova.Run(
-        "shell --simulate",
+        "shell --simulate --page-url https://card.kestrova.example.com/",
         ":card insert\n:card remove\nCheckCardInsert(\"Kestrova Virtual Reader 0\")\n");
     EXPECT_EQ(shell.status, 0);
     EXPECT_TRUE(Has(shell.err, "shell:1: :card insert: the card is already in")) << shell.err;

@@ -1,10 +1,14 @@
 // Draws the transaction confirmation window, started by its own logic from a
-// tagged message, offscreen for one, two and three rows; saves each as a PNG
-// under the build folder and checks what a user would see: the Ming face,
-// every text drawn inside its control and the window, the time left.
+// tagged message, offscreen for one, two and three rows, with the template's
+// font and with a large desktop font, and (run again with QT_SCALE_FACTOR=2)
+// at 200%; saves each as a PNG under the build folder and checks what a user
+// would see: the Ming face, every text drawn inside its control and the
+// window and no text cut (each control at least as large as its own size
+// hint asks), the time left.
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -20,6 +24,7 @@
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/qt_dialog_window.h"
 #include "platform/qt/qt_user_interface.h"
+#include "resources/confirmation_dialog.h"
 #include "tests/qt/qt_test_environment.h"
 #include "txn/txn_confirm_dlg.h"
 
@@ -70,10 +75,14 @@ class LookAtFirstTick final : public ModalDialog {
     std::function<void(QtDialogWindow&)> look_;
 };
 
-// Pixels inside the rectangle that differ from the background.
+// Pixels inside the rectangle (in the window's coordinates; the image has
+// the screen's device pixels) that differ from the background.
 int InkPixels(const QImage& image, const QRect& area, QColor background) {
     int ink = 0;
-    const QRect inside = area.intersected(image.rect());
+    const qreal ratio = image.devicePixelRatio();
+    const QRect devicePixels(QPoint(qRound(area.left() * ratio), qRound(area.top() * ratio)),
+                             QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)));
+    const QRect inside = devicePixels.intersected(image.rect());
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
         for (int x = inside.left(); x <= inside.right(); ++x) {
             if (image.pixelColor(x, y).rgb() != background.rgb()) {
@@ -102,6 +111,12 @@ void ExpectLabelDrawnInside(const QImage& image, const QLabel& label, QColor bac
     EXPECT_TRUE(contents.contains(textArea)) << "text clipped";
     EXPECT_TRUE(AllCharactersInFont(label.fontMetrics(), label.text())) << "drawn as boxes";
     EXPECT_GT(InkPixels(image, contents, background), 0) << "nothing drawn";
+    // What the label asks for to show all of its text fits in what it has.
+    const QSize needed = label.wordWrap() ? QSize(label.minimumSizeHint().width(),
+                                                  label.heightForWidth(label.width()))
+                                          : label.sizeHint();
+    EXPECT_LE(needed.width(), label.width()) << "text cut on the right";
+    EXPECT_LE(needed.height(), label.height()) << "text cut at the bottom";
 }
 
 struct Shot {
@@ -109,7 +124,7 @@ struct Shot {
     int rowHeight = 0;
 };
 
-Shot DrawConfirmation(int rowCount) {
+Shot DrawConfirmation(int rowCount, const QString& look) {
     const ConfirmationTexts texts;
     const std::string message = texts.TaggedMessage();
     QtUserInterface userInterface;
@@ -126,9 +141,15 @@ Shot DrawConfirmation(int rowCount) {
     LookAtFirstTick dialog(logic, [&](QtDialogWindow& qtWindow) {
         const QImage image = qtWindow.grab().toImage();
         const QColor background = qtWindow.palette().color(QPalette::Window);
-        const QString path = QStringLiteral(KESTROVA_QT_SCREENSHOT_DIR "/confirm-%1-row%2.png")
+        const qreal scale = image.devicePixelRatio();
+        EXPECT_EQ(scale, qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                             ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                             : 1.0);
+        const QString path = QStringLiteral(KESTROVA_QT_SCREENSHOT_DIR "/confirm-%1-row%2%3%4.png")
                                  .arg(rowCount)
-                                 .arg(rowCount == 1 ? "" : "s");
+                                 .arg(rowCount == 1 ? "" : "s")
+                                 .arg(look)
+                                 .arg(scale == 1.0 ? QString() : QStringLiteral("@%1x").arg(scale));
         QDir().mkpath(QStringLiteral(KESTROVA_QT_SCREENSHOT_DIR));
         EXPECT_TRUE(image.save(path)) << path.toStdString();
 
@@ -167,6 +188,7 @@ Shot DrawConfirmation(int rowCount) {
             } else if (auto* button = qobject_cast<QPushButton*>(item)) {
                 EXPECT_EQ(button->text(), QString::fromUtf8(expectText.at(id)));
                 EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width());
+                EXPECT_LE(button->sizeHint().height(), button->height()) << "text cut";
                 EXPECT_TRUE(AllCharactersInFont(button->fontMetrics(), button->text()));
             }
         }
@@ -191,13 +213,23 @@ TEST(QtConfirmationWindow, DrawsEveryTextInsideTheWindowForOneTwoAndThreeRows) {
     std::map<int, Shot> shots;
     for (int rows = 1; rows <= 3; ++rows) {
         SCOPED_TRACE(rows);
-        shots[rows] = DrawConfirmation(rows);
+        shots[rows] = DrawConfirmation(rows, QString());
     }
     // Fewer than three rows take one row's height off the window, and only one.
     ASSERT_GT(shots[3].rowHeight, 0);
     EXPECT_EQ(shots[3].size.height() - shots[2].size.height(), shots[3].rowHeight);
     EXPECT_EQ(shots[1].size, shots[2].size);
     EXPECT_EQ(shots[1].size.width(), shots[3].size.width());
+
+    // A desktop font twice the template's: the whole window grows with it.
+    const QFont desktopFont = QApplication::font();
+    QFont large = desktopFont;
+    large.setPointSize(2 * ConfirmationDialogTemplate().fontPoints);
+    QApplication::setFont(large);
+    const Shot largeShot = DrawConfirmation(3, QStringLiteral("-large-font"));
+    QApplication::setFont(desktopFont);
+    EXPECT_GT(largeShot.size.width(), shots[3].size.width() * 3 / 2);
+    EXPECT_GT(largeShot.size.height(), shots[3].size.height() * 3 / 2);
 }
 
 }  // namespace

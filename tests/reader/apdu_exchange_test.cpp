@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,6 +52,15 @@ class ApduExchangeTest : public SimulatedServiceTest {
         EXPECT_TRUE(card_->AllConsumed());
     }
 
+    // One exchange; the answer's data land in response_, their count in byteCount_.
+    std::int32_t Exchange(std::int32_t slot, const CardCommand& command) {
+        CardResponse answer{response_, -1};
+        const std::int32_t result = ExchangeCommand(slot, command, answer);
+        response_ = answer.data;
+        byteCount_ = answer.length;
+        return result;
+    }
+
     std::string Delivered(std::size_t count) const { return sim::HexText(response_.data(), count); }
 
     std::shared_ptr<sim::ScriptedCard> card_;
@@ -78,10 +88,7 @@ class T1ExchangeTest : public ApduExchangeTest {
 TEST_F(T0ExchangeTest, ACommandWithoutDataCarriesLe) {
     Expect("00 B2 01 0C 10", kSixteen + "9000");
     std::uint8_t le = 0x10;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data(), &byteCount_),
-        kResultSuccess);
-    EXPECT_EQ(le, 0x10);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le}), kResultSuccess);
     EXPECT_EQ(byteCount_, 16);
     EXPECT_EQ(Delivered(16), kSixteen);
     ExpectAllExchanged();
@@ -93,10 +100,7 @@ TEST_F(T0ExchangeTest, ACommandWithDataCarriesNoLeAndItsResponseIsFetched) {
         Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 10");
         Expect("00 C0 00 00 10", kSixteen + "9000");
         std::uint8_t le = callerLe;
-        EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data(),
-                               &byteCount_),
-                  kResultSuccess);
-        EXPECT_EQ(le, 0x10);
+        EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}), kResultSuccess);
         EXPECT_EQ(byteCount_, 16);
         EXPECT_EQ(Delivered(16), kSixteen);
     }
@@ -107,9 +111,7 @@ TEST_F(T0ExchangeTest, TheFetchAsksForTheLargerOfTheCallersLeAndTheAnnouncedLeng
     Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 10");
     Expect("00 C0 00 00 20", kSixteen + "9000");
     std::uint8_t le = 0x20;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data()),
-              kResultSuccess);
-    EXPECT_EQ(le, 0x10);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}), kResultSuccess);
     ExpectAllExchanged();
 }
 
@@ -117,10 +119,7 @@ TEST_F(T0ExchangeTest, WrongLengthResendsOnceWithTheLengthTheCardAskedFor) {
     Expect("00 84 00 00 00", "6C 08");
     Expect("00 84 00 00 08", "0102030405060708 9000");
     std::uint8_t le = 0;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response_.data(), &byteCount_),
-        kResultSuccess);
-    EXPECT_EQ(le, 8);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0x84, 0x00, 0x00, {}, le}), kResultSuccess);
     EXPECT_EQ(byteCount_, 8);
     EXPECT_EQ(Delivered(8), "0102030405060708");
     ExpectAllExchanged();
@@ -131,9 +130,7 @@ TEST_F(T0ExchangeTest, TheFetchAfterAResendAsksForTheResentLength) {
     Expect("00 B2 01 0C 20", "61 10");
     Expect("00 C0 00 00 20", kSixteen + "9000");
     std::uint8_t le = 0;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data()),
-              kResultSuccess);
-    EXPECT_EQ(le, 0x10);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le}), kResultSuccess);
     ExpectAllExchanged();
 }
 
@@ -142,10 +139,7 @@ TEST_F(T0ExchangeTest, AnEmptyFetchAfter6100ReportsNoBytesAndSucceeds) {
     Expect("00 C0 00 00 05", "90 00");
     std::uint8_t le = 0x05;
     response_.fill(0xEE);
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data(), &byteCount_),
-        kResultSuccess);
-    EXPECT_EQ(le, 0);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le}), kResultSuccess);
     EXPECT_EQ(byteCount_, 0);
     EXPECT_EQ(response_[0], 0xEE) << "nothing copied";
     ExpectAllExchanged();
@@ -159,10 +153,7 @@ TEST_F(T0ExchangeTest, A6100FetchKeepsAll256BytesTheCardSent) {
     Expect("00 B2 01 0C 00", "61 00");
     Expect("00 C0 00 00 00", all + "9000");
     std::uint8_t le = 0;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data(), &byteCount_),
-        kResultSuccess);
-    EXPECT_EQ(le, 0) << "256 modulo 256";
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le}), kResultSuccess);
     EXPECT_EQ(byteCount_, 256);
     EXPECT_EQ(Delivered(256), all);
     ExpectAllExchanged();
@@ -171,9 +162,7 @@ TEST_F(T0ExchangeTest, A6100FetchKeepsAll256BytesTheCardSent) {
 TEST_F(T0ExchangeTest, AFetchWithoutALengthByteStillDeliversTheAnnouncedBytes) {
     Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 04");
     Expect("00 C0 00 00 04", "CAFEBABE 9000");
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, nullptr, kAid.data(), response_.data(),
-                           &byteCount_),
-              kResultSuccess);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, std::nullopt}), kResultSuccess);
     EXPECT_EQ(byteCount_, 4);
     EXPECT_EQ(Delivered(4), "CAFEBABE");
     ExpectAllExchanged();
@@ -183,10 +172,7 @@ TEST_F(T0ExchangeTest, AFetchThatDeliversNothingReturnsTheCardsStatusWord) {
     Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 10");
     Expect("00 C0 00 00 10", "6F 00");
     std::uint8_t le = 0;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data(), &byteCount_),
-        0x6F00);
-    EXPECT_EQ(le, 0);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}), 0x6F00);
     EXPECT_EQ(byteCount_, 0);
     ExpectAllExchanged();
 }
@@ -195,19 +181,15 @@ TEST_F(T0ExchangeTest, AFailedFetchClearsTheLengthByteAndReturnsTheServicesCode)
     Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 10");
     ASSERT_TRUE(sim::FailCallsAfter("SCardTransmit", 1, 1, SCARD_E_NOT_TRANSACTED));
     std::uint8_t le = 0x33;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data()),
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}),
               NarrowResult(SCARD_E_NOT_TRANSACTED));
-    EXPECT_EQ(le, 0);
 }
 
 TEST_F(T0ExchangeTest, A256ByteResponseReadsAsLengthByte0ButItsTrueCountIs256) {
     std::string all(512, 'A');
     Expect("00 B0 00 00 00", all + "9000");
     std::uint8_t le = 0;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xB0, 0x00, 0x00, 0, &le, nullptr, response_.data(), &byteCount_),
-        kResultSuccess);
-    EXPECT_EQ(le, 0);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xB0, 0x00, 0x00, {}, le}), kResultSuccess);
     EXPECT_EQ(byteCount_, 256);
     EXPECT_EQ(Delivered(256), all);
     ExpectAllExchanged();
@@ -216,10 +198,7 @@ TEST_F(T0ExchangeTest, A256ByteResponseReadsAsLengthByte0ButItsTrueCountIs256) {
 TEST_F(T0ExchangeTest, DataEndingInAnErrorIsDeliveredAndTheStatusWordReturned) {
     Expect("00 B2 01 0C 10", "AABBCC 6A82");
     std::uint8_t le = 0x10;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data(), &byteCount_),
-        0x6A82);
-    EXPECT_EQ(le, 3);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le}), 0x6A82);
     EXPECT_EQ(byteCount_, 3);
     EXPECT_EQ(Delivered(3), "AABBCC");
     ExpectAllExchanged();
@@ -230,10 +209,8 @@ TEST_F(T0ExchangeTest, ChainingStatusWordsAfterDataAreNotFollowed) {
     Expect("00 B2 01 0C 10", "AABB 6C10");
     for (int i = 0; i < 2; ++i) {
         std::uint8_t le = 0x10;
-        std::int32_t result =
-            TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data());
+        std::int32_t result = Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le});
         EXPECT_EQ(result, i == 0 ? 0x6110 : 0x6C10);
-        EXPECT_EQ(le, 2);
     }
     ExpectAllExchanged();
 }
@@ -252,10 +229,7 @@ TEST_F(T0ExchangeTest, TheFetchedDataIsDeliveredWithItsOwnStatusWord) {
         Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 10");
         Expect("00 C0 00 00 10", answer);
         std::uint8_t le = 0;
-        EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data(),
-                               &byteCount_),
-                  result);
-        EXPECT_EQ(le, 8);
+        EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}), result);
         EXPECT_EQ(byteCount_, 8);
         EXPECT_EQ(Delivered(8), "0102030405060708");
         ExpectAllExchanged();
@@ -265,10 +239,7 @@ TEST_F(T0ExchangeTest, TheFetchedDataIsDeliveredWithItsOwnStatusWord) {
 TEST_F(T0ExchangeTest, AStatusWordAloneLeavesTheLengthByteAsTheCallerSetIt) {
     Expect("00 B2 01 0C 10", "6A 83");
     std::uint8_t le = 0x10;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data(), &byteCount_),
-        0x6A83);
-    EXPECT_EQ(le, 0x10);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le}), 0x6A83);
     EXPECT_EQ(byteCount_, 0);
     ExpectAllExchanged();
 }
@@ -276,9 +247,7 @@ TEST_F(T0ExchangeTest, AStatusWordAloneLeavesTheLengthByteAsTheCallerSetIt) {
 TEST_F(T0ExchangeTest, DataWithoutALengthByteReferenceIsRefusedAndNotCopied) {
     Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "AABB 9000");
     response_.fill(0xEE);
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, nullptr, kAid.data(), response_.data(),
-                           &byteCount_),
-              kResultFailure);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, std::nullopt}), kResultFailure);
     EXPECT_EQ(response_[0], 0xEE);
     EXPECT_EQ(byteCount_, 0);
     ExpectAllExchanged();
@@ -290,8 +259,7 @@ TEST_F(T0ExchangeTest, WrongLengthIsResentAtMostThreeTimesAndTheLastStatusWordRe
     Expect("00 84 00 00 09", "6C 0A");
     Expect("00 84 00 00 0A", "6C 0B");
     std::uint8_t le = 0;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response_.data()), 0x6C0B);
-    EXPECT_EQ(le, 0);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0x84, 0x00, 0x00, {}, le}), 0x6C0B);
     EXPECT_EQ(card_->CommandCount(), 4U);
     ExpectAllExchanged();
 }
@@ -301,8 +269,7 @@ TEST_F(T0ExchangeTest, ACommandWithDataThatCannotCarryLeIsResentUnchangedWithinT
         Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "6C 10");
     }
     std::uint8_t le = 0;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data()),
-              0x6C10);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}), 0x6C10);
     EXPECT_EQ(card_->CommandCount(), 4U);
     ExpectAllExchanged();
 }
@@ -312,11 +279,9 @@ TEST_F(T0ExchangeTest, AnAnswerShorterThanTwoBytesHasNoStatusWord) {
     Expect("00 B2 01 0C 10", "");
     for (int i = 0; i < 2; ++i) {
         std::uint8_t le = 0x10;
-        std::int32_t result =
-            TransmitApdu(1, 0x00, 0xB2, 0x01, 0x0C, 0, &le, nullptr, response_.data());
+        std::int32_t result = Exchange(1, CardCommand{0x00, 0xB2, 0x01, 0x0C, {}, le});
         EXPECT_EQ(result, kResultNoStatusWord);
         EXPECT_NE(result, kResultSuccess);
-        EXPECT_EQ(le, 0x10);
     }
     ExpectAllExchanged();
 }
@@ -325,19 +290,14 @@ TEST_F(T0ExchangeTest, AFetchAnsweredWithFewerThanTwoBytesHasNoStatusWord) {
     Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01", "61 10");
     Expect("00 C0 00 00 10", "90");
     std::uint8_t le = 0;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data()),
-              kResultNoStatusWord);
-    EXPECT_EQ(le, 0);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}), kResultNoStatusWord);
     ExpectAllExchanged();
 }
 
 TEST_F(T1ExchangeTest, ACommandWithDataCarriesLeAfterTheData) {
     Expect("00 A4 04 00 08 A0 00 00 01 72 95 00 01 00", kSixteen + "9000");
     std::uint8_t le = 0;
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0xA4, 0x04, 0x00, 8, &le, kAid.data(), response_.data(), &byteCount_),
-        kResultSuccess);
-    EXPECT_EQ(le, 0x10);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0xA4, 0x04, 0x00, kAid, le}), kResultSuccess);
     EXPECT_EQ(byteCount_, 16);
     ExpectAllExchanged();
 }
@@ -346,26 +306,21 @@ TEST_F(T1ExchangeTest, TheResendAfterWrongLengthCarriesTheLengthTheCardAskedFor)
     Expect("00 84 00 00 00", "6C 08");
     Expect("00 84 00 00 08", "0102030405060708 9000");
     std::uint8_t le = 0;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response_.data()),
-              kResultSuccess);
-    EXPECT_EQ(le, 8);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0x84, 0x00, 0x00, {}, le}), kResultSuccess);
     ExpectAllExchanged();
 }
 
 TEST_F(T1ExchangeTest, ACommandWithoutALengthByteReferenceNeverCarriesLe) {
     Expect("00 20 00 01 08 1234FFFFFFFFFFFF", "63 C2");
     const std::vector<std::uint8_t> pinBlock = HexBytes("1234FFFFFFFFFFFF");
-    EXPECT_EQ(
-        TransmitApdu(1, 0x00, 0x20, 0x00, 0x01, 8, nullptr, pinBlock.data(), response_.data()),
-        0x63C2);
+    EXPECT_EQ(Exchange(1, CardCommand{0x00, 0x20, 0x00, 0x01, pinBlock, std::nullopt}), 0x63C2);
     ExpectAllExchanged();
 }
 
 TEST_F(ApduExchangeTest, SlotsOutside1To16AreRefusedBeforeAnythingIsSent) {
     std::uint8_t le = 0;
     for (std::int32_t slot : {0, 17}) {
-        EXPECT_EQ(TransmitApdu(slot, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response_.data()),
-                  kResultBadSlot);
+        EXPECT_EQ(Exchange(slot, CardCommand{0x00, 0x84, 0x00, 0x00, {}, le}), kResultBadSlot);
     }
     EXPECT_EQ(TheCardService().library, nullptr) << "refused before binding";
 }
@@ -373,8 +328,7 @@ TEST_F(ApduExchangeTest, SlotsOutside1To16AreRefusedBeforeAnythingIsSent) {
 TEST_F(ApduExchangeTest, ASlotThatWasNeverConnectedGetsTheServicesRefusal) {
     AddReaderWithCard("Reader A");
     std::uint8_t le = 0;
-    std::int32_t result =
-        TransmitApdu(3, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response_.data());
+    std::int32_t result = Exchange(3, CardCommand{0x00, 0x84, 0x00, 0x00, {}, le});
     EXPECT_LT(result, 0);
     EXPECT_TRUE(Contains(OnlyEvent("SCardTransmit"), "SCardTransmit(0x0, null"));
 }

@@ -16,6 +16,7 @@
 namespace kestrova {
 namespace {
 
+using testing::RegisterInto;
 using testing::SimulatedServiceTest;
 using Calls = std::vector<std::string>;
 
@@ -38,7 +39,7 @@ TEST_F(ReaderRegistrationTest, AnsweringCardRegistersTheReaderAndClosesTheTestCo
     ASSERT_EQ(OpenCardContext(), kResultSuccess);
     StartLog();
     std::int32_t slot = 0;
-    EXPECT_EQ(RegisterReader("Reader A", slot), kResultSuccess);
+    EXPECT_EQ(RegisterInto("Reader A", slot), kResultSuccess);
     EXPECT_EQ(slot, 1);
     EXPECT_EQ(Slot(1).registered, 1);
     EXPECT_EQ(SlotName(1), "Reader A");
@@ -55,7 +56,7 @@ TEST_F(ReaderRegistrationTest, AnEmptyReaderIsNotRegisteredAndNothingIsClosed) {
     AddEmptyReader("Reader A");
     std::int32_t slot = 5;
     StartLog();
-    EXPECT_EQ(RegisterReader("Reader A", slot), static_cast<std::int32_t>(0x8010000CU));
+    EXPECT_EQ(RegisterInto("Reader A", slot), static_cast<std::int32_t>(0x8010000CU));
     EXPECT_EQ(slot, 5);
     EXPECT_EQ(Slot(1).registered, 0);
     EXPECT_EQ(SlotName(1), "");
@@ -66,17 +67,17 @@ TEST_F(ReaderRegistrationTest, ARegisteredReaderIsFoundByNamePrefixCaseSensitive
     AddReaderWithCard("Reader A 0");
     AddReaderWithCard("reader a 0");
     std::int32_t slot = 0;
-    ASSERT_EQ(RegisterReader("Reader A 0", slot), kResultSuccess);
+    ASSERT_EQ(RegisterInto("Reader A 0", slot), kResultSuccess);
     ASSERT_EQ(slot, 1);
 
     StartLog();
     slot = 0;
-    EXPECT_EQ(RegisterReader("Reader A", slot), 1) << "prefix of the registered name";
+    EXPECT_EQ(RegisterInto("Reader A", slot), kResultSuccess) << "prefix of the registered name";
     EXPECT_EQ(slot, 1);
     EXPECT_TRUE(sim::Events().empty()) << "found without a test connection";
 
     slot = 0;
-    EXPECT_EQ(RegisterReader("reader a 0", slot), kResultSuccess) << "another case: a new reader";
+    EXPECT_EQ(RegisterInto("reader a 0", slot), kResultSuccess) << "another case: a new reader";
     EXPECT_EQ(slot, 2);
     EXPECT_EQ(SlotName(2), "reader a 0");
 }
@@ -107,7 +108,7 @@ TEST_F(ReaderRegistrationTest, ABusyReaderWithoutAConnectionOfOursIsRegisteredSi
     std::int32_t slot = 0;
     ASSERT_EQ(OpenCardContext(), kResultSuccess);
     StartLog();
-    EXPECT_EQ(RegisterReader("Reader A", slot), kResultSuccess);
+    EXPECT_EQ(RegisterInto("Reader A", slot), kResultSuccess);
     EXPECT_EQ(slot, 1);
     EXPECT_EQ(SlotName(1), "Reader A");
     EXPECT_EQ(CallNames(), (Calls{"SCardConnect"}));
@@ -123,7 +124,7 @@ TEST_F(ReaderRegistrationTest, TheTwoWarningsRegisterAndAreReturnedWhenNothingWa
         ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, warning));
         StartLog();
         std::int32_t slot = 0;
-        EXPECT_EQ(RegisterReader("Reader A", slot), NarrowResult(warning));
+        EXPECT_EQ(RegisterInto("Reader A", slot), NarrowResult(warning));
         EXPECT_EQ(slot, 1);
         EXPECT_EQ(Slot(1).registered, 1);
         EXPECT_EQ(CallNames(), (Calls{"SCardConnect"}));
@@ -154,7 +155,7 @@ TEST_F(ReaderRegistrationTest, AWarningClosesTheReadersOwnConnectionOnly) {
             ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, warning));
             StartLog();
             std::int32_t slot = 0;
-            EXPECT_EQ(RegisterReader(c.reader, slot), c.result);
+            EXPECT_EQ(RegisterInto(c.reader, slot), c.result);
             EXPECT_EQ(CallNames(), c.calls);
             EXPECT_EQ(sim::ConnectionCount("Reader A"), c.readerAConnections);
         }
@@ -168,7 +169,7 @@ TEST_F(ReaderRegistrationTest, OtherFailuresOfTheTestConnectionRegisterNothing) 
     ASSERT_TRUE(sim::FailNextCalls("SCardConnect", 1, SCARD_E_READER_UNAVAILABLE));
     StartLog();
     std::int32_t slot = 0;
-    EXPECT_EQ(RegisterReader("Reader B", slot), NarrowResult(SCARD_E_READER_UNAVAILABLE));
+    EXPECT_EQ(RegisterInto("Reader B", slot), NarrowResult(SCARD_E_READER_UNAVAILABLE));
     EXPECT_EQ(slot, 0);
     EXPECT_EQ(CallNames(), (Calls{"SCardConnect"}));
     EXPECT_EQ(sim::ConnectionCount("Reader A"), 1) << "nothing was closed";
@@ -180,8 +181,8 @@ TEST_F(ReaderRegistrationTest, ANameOf64CharactersOrMoreIsRefusedBeforeAnyConnec
     ASSERT_EQ(OpenCardContext(), kResultSuccess);
     StartLog();
     std::int32_t slot = 3;
-    EXPECT_EQ(RegisterReader(tooLong.c_str(), slot), kResultReaderNameTooLong);
-    EXPECT_EQ(RegisterReader(std::string(300, 'Y').c_str(), slot), kResultReaderNameTooLong);
+    EXPECT_EQ(RegisterInto(tooLong.c_str(), slot), kResultReaderNameTooLong);
+    EXPECT_EQ(RegisterInto(std::string(300, 'Y').c_str(), slot), kResultReaderNameTooLong);
     EXPECT_EQ(slot, 3);
     EXPECT_TRUE(sim::Events().empty());
     for (const ReaderSlot& each : TheCardService().slots) {
@@ -190,14 +191,14 @@ TEST_F(ReaderRegistrationTest, ANameOf64CharactersOrMoreIsRefusedBeforeAnyConnec
 
     const std::string longest(63, 'L');
     AddReaderWithCard(longest);
-    EXPECT_EQ(RegisterReader(longest.c_str(), slot), kResultSuccess);
+    EXPECT_EQ(RegisterInto(longest.c_str(), slot), kResultSuccess);
     EXPECT_EQ(SlotName(1), longest);
     EXPECT_EQ(Slot(1).readerName.back(), '\0');
 }
 
 TEST_F(ReaderRegistrationTest, NoReaderNameIsRefused) {
     std::int32_t slot = 0;
-    EXPECT_EQ(RegisterReader(nullptr, slot), kResultNoReaderName);
+    EXPECT_EQ(RegisterInto(nullptr, slot), kResultNoReaderName);
     std::int32_t readerCount = 0;
     EXPECT_EQ(OpenReader(nullptr, slot, readerCount), kResultNoReaderName);
     EXPECT_EQ(ReleaseReader(nullptr), kResultSuccess);
@@ -209,12 +210,12 @@ TEST_F(ReaderRegistrationTest, WithAllSixteenSlotsTakenTheReaderIsRefusedAndItsC
     }
     for (int i = 1; i <= 16; ++i) {
         std::int32_t slot = 0;
-        ASSERT_EQ(RegisterReader(("Reader " + std::to_string(i)).c_str(), slot), kResultSuccess);
+        ASSERT_EQ(RegisterInto(("Reader " + std::to_string(i)).c_str(), slot), kResultSuccess);
         ASSERT_EQ(slot, i);
     }
     StartLog();
     std::int32_t slot = 99;
-    EXPECT_EQ(RegisterReader("Reader 17", slot), kResultNoFreeSlot);
+    EXPECT_EQ(RegisterInto("Reader 17", slot), kResultNoFreeSlot);
     EXPECT_EQ(slot, 99);
     EXPECT_EQ(CallNames(), (Calls{"SCardConnect", "SCardDisconnect", "pause 100"}));
     EXPECT_EQ(sim::ConnectionCount("Reader 17"), 0);
@@ -230,8 +231,8 @@ TEST_F(ReaderRegistrationTest, OpenReaderAlwaysLandsInSlot1AndCountsAtLeastOneRe
     AddReaderWithCard("Reader A");
     AddReaderWithCard("Reader B");
     std::int32_t slot = 0;
-    ASSERT_EQ(RegisterReader("Reader A", slot), kResultSuccess);
-    ASSERT_EQ(RegisterReader("Reader B", slot), kResultSuccess);
+    ASSERT_EQ(RegisterInto("Reader A", slot), kResultSuccess);
+    ASSERT_EQ(RegisterInto("Reader B", slot), kResultSuccess);
     ASSERT_EQ(slot, 2);
 
     std::int32_t readerCount = 0;

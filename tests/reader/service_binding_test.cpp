@@ -20,6 +20,7 @@
 namespace kestrova {
 namespace {
 
+using testing::RegisterInto;
 using testing::SimulatedServiceTest;
 
 constexpr const char* kMissingLibrary = "/nonexistent/libkestrova-no-such-service.so";
@@ -35,7 +36,7 @@ void ExpectEveryOperationUnbound() {
     EXPECT_EQ(ListReaderTable(count, names), kResultFailure);
     EXPECT_EQ(OpenCardContext(), kResultFailure);
     std::int32_t slot = 0;
-    EXPECT_EQ(RegisterReader("Reader A", slot), kResultFailure);
+    EXPECT_EQ(RegisterInto("Reader A", slot), kResultFailure);
     std::int32_t readerCount = 0;
     EXPECT_EQ(OpenReader("Reader A", slot, readerCount), kResultOpenReaderFailed);
     std::int32_t atrLength = 0;
@@ -45,9 +46,8 @@ void ExpectEveryOperationUnbound() {
     EXPECT_EQ(DisconnectSlot(1, 2), kResultFailure);
     EXPECT_EQ(ReadCardStatus(atrLength, atr, 1), kResultFailure);
     EXPECT_EQ(CheckCardPresent("Reader A"), kResultOpenReaderFailed);
-    std::array<std::uint8_t, kResponseDataSize> response{};
-    std::uint8_t le = 0;
-    EXPECT_EQ(TransmitApdu(1, 0x00, 0x84, 0x00, 0x00, 0, &le, nullptr, response.data()),
+    CardResponse response;
+    EXPECT_EQ(ExchangeCommand(1, CardCommand{0x00, 0x84, 0x00, 0x00, {}, 0}, response),
               kResultFailure);
     std::array<std::uint8_t, 5> command{0x00, 0x84, 0x00, 0x00, 0x08};
     std::vector<std::uint8_t> rawResponse(kRawResponseSize);

@@ -15,6 +15,7 @@
 
 #include "platform/pause.h"
 #include "reader/card_service.h"
+#include "reader/reader_registration.h"
 #include "reader/service_binding.h"
 #include "sim/service/simulated_pcsc.h"
 
@@ -26,6 +27,15 @@ inline void RecordPause(std::uint32_t milliseconds) {
 
 // Forgets the whole card-layer state: a fresh process as far as the reader
 // layer can tell.
+// Registers `name`; its slot, when it has one, goes to `slot`. Returns the code.
+inline std::int32_t RegisterInto(const char* name, std::int32_t& slot) {
+    const Registration registration = RegisterReader(name);
+    if (registration.slot != 0) {
+        slot = registration.slot;
+    }
+    return registration.code;
+}
+
 inline void ForgetCardService() {
     UnbindCardService();
     TheCardService() = CardService{};

@@ -15,6 +15,7 @@
 namespace kestrova {
 namespace {
 
+using testing::RegisterInto;
 using testing::SimulatedServiceTest;
 using Calls = std::vector<std::string>;
 
@@ -48,7 +49,7 @@ class SlotConnectionTest : public SimulatedServiceTest {
     static void Register(std::initializer_list<const char*> readers) {
         for (const char* reader : readers) {
             std::int32_t slot = 0;
-            ASSERT_EQ(RegisterReader(reader, slot), kResultSuccess) << reader;
+            ASSERT_EQ(RegisterInto(reader, slot), kResultSuccess) << reader;
         }
     }
 

@@ -15,6 +15,7 @@
 namespace kestrova {
 namespace {
 
+using testing::RegisterInto;
 using testing::SimulatedServiceTest;
 using Calls = std::vector<std::string>;
 
@@ -26,7 +27,7 @@ class SlotReconnectionTest : public SimulatedServiceTest {
     void ConnectReaderA() {
         AddReaderWithCard("Reader A", sim::Protocol::kT1, {0x3B, 0x8A, 0x80, 0x01});
         std::int32_t slot = 0;
-        ASSERT_EQ(RegisterReader("Reader A", slot), kResultSuccess);
+        ASSERT_EQ(RegisterInto("Reader A", slot), kResultSuccess);
         ASSERT_EQ(ConnectSlot(1, 1, atrLength_, atr_), kResultSuccess);
         held_ = TheCardService().currentCard;
     }
@@ -65,7 +66,7 @@ TEST_F(SlotReconnectionTest, RefusesWhatItCannotReconnect) {
 
     AddReaderWithCard("Reader A");
     std::int32_t slot = 0;
-    ASSERT_EQ(RegisterReader("Reader A", slot), kResultSuccess);
+    ASSERT_EQ(RegisterInto("Reader A", slot), kResultSuccess);
     StartLog();
     EXPECT_EQ(ReconnectSlot(1, atrLength_, atr_), kResultNoConnection);
     EXPECT_TRUE(CallNames().empty());

@@ -256,7 +256,7 @@ TEST(ProfileFiles, NameTheFileInErrors) {
     const auto missing = sim::LoadCardProfile("/nonexistent/profile.json");
     ASSERT_TRUE(std::holds_alternative<ProfileError>(missing));
     EXPECT_EQ(std::get<ProfileError>(missing).message,
-              "/nonexistent/profile.json: cannot be opened");
+              "/nonexistent/profile.json: cannot be opened: No such file or directory");
 
     const std::string path = ::testing::TempDir() + "kestrova_bad_profile.json";
     std::ofstream(path) << R"({"readers": [{"name": 1}]})";

@@ -126,6 +126,10 @@ void ScriptedDialogWindow::ShowMessageBox(std::string_view text, std::string_vie
     messageBoxes.push_back({std::string(text), std::string(boxCaption)});
 }
 
+void ScriptedDialogWindow::SetItemAccessibleName(int itemId, std::string_view text) {
+    accessibleNames[itemId].emplace_back(text);
+}
+
 void ScriptedDialogWindow::ShowStatus(std::string_view text) {
     statusLines.emplace_back(text);
 }

@@ -62,6 +62,8 @@ class ScriptedDialogWindow final : public platform::DialogWindow {
     std::map<std::uint32_t, std::uint32_t> timers;  // id -> period in ms
     std::vector<ScriptedMessageBox> messageBoxes;
     std::vector<std::string> statusLines;
+    // Every accessible name given to an item (or kDialogStatusLine), in order.
+    std::map<int, std::vector<std::string>> accessibleNames;
 
     // DialogWindow
     void SetCaption(std::string_view text) override;
@@ -75,6 +77,7 @@ class ScriptedDialogWindow final : public platform::DialogWindow {
     void StartTimer(std::uint32_t timerId, std::uint32_t periodMilliseconds) override;
     void StopTimer(std::uint32_t timerId) override;
     void ShowMessageBox(std::string_view text, std::string_view caption) override;
+    void SetItemAccessibleName(int itemId, std::string_view text) override;
     void ShowStatus(std::string_view text) override;
     void End(std::int32_t code) override;
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/console_user_interface.h"
 #include "reader/reader_operations.h"
@@ -161,6 +162,12 @@ TEST_F(ConfirmDialogTest, RemovalWaitTimesOutSilentlyAfterThreeHundredSeconds) {
     ASSERT_EQ(window_.statusLines.size(), 300U);
     EXPECT_EQ(window_.statusLines.front(), Countdown(299));
     EXPECT_EQ(window_.statusLines.back(), Countdown(0));
+    // A screen reader hears the time left now and then, not every second.
+    std::vector<std::string> announced;
+    for (int seconds : {299, 240, 180, 120, 60, 30, 10, 0}) {
+        announced.push_back(Countdown(seconds));
+    }
+    EXPECT_EQ(window_.accessibleNames[platform::kDialogStatusLine], announced);
 }
 
 // The card back at second 290: the countdown carries over, and the
@@ -298,6 +305,44 @@ TEST_F(ConfirmDialogTest, EachTagGoesToItsControl) {
     EXPECT_EQ(window_.Item(kConfirmRow3Label).text, "L3");
     EXPECT_STREQ(dialog_.m_tagText[8].data(), "nine");
     EXPECT_STREQ(dialog_.m_tagText[9].data(), "ten");
+}
+
+// What a screen reader reads: the page's button texts, or the template's
+// captions where the page left them out (the visible text stays empty), and
+// each value with its row's caption.
+TEST_F(ConfirmDialogTest, ScreenReaderNamesFallBackToTheTemplateCaptions) {
+    const struct {
+        const char* message;
+        std::string ok;
+        std::string cancel;
+        std::string row1;
+        std::string row2;
+    } cases[] = {
+        {"<Tag2>Yes</Tag2><Tag3>No</Tag3><Tag6>From</Tag6><Tag7>To</Tag7>", "Yes", "No",
+         "From 0040987654321098", "To 0040123456789012"},
+        {"<Tag1>Pay</Tag1><Tag4>Take the card out</Tag4>", kConfirmOkText, kConfirmCancelText,
+         "0040987654321098", "0040123456789012"},
+        {nullptr, kConfirmOkText, kConfirmCancelText, "0040987654321098", "0040123456789012"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message != nullptr ? c.message : "null");
+        RecordingUserInterface userInterface;
+        CTxnConfirmDlg dialog(userInterface);
+        dialog.m_msg = c.message;
+        dialog.m_rowCount = 2;
+        std::strcpy(dialog.m_rowValue[0].data(), "0040987654321098");
+        std::strcpy(dialog.m_rowValue[1].data(), "0040123456789012");
+        ScriptedDialogWindow window(dialog);
+        window.Open();
+        using Names = std::vector<std::string>;
+        EXPECT_EQ(window.accessibleNames[kConfirmOkButton], Names{c.ok});
+        EXPECT_EQ(window.accessibleNames[kConfirmCancelButton], Names{c.cancel});
+        EXPECT_EQ(window.accessibleNames[kConfirmRow1Value], Names{c.row1});
+        EXPECT_EQ(window.accessibleNames[kConfirmRow2Value], Names{c.row2});
+        EXPECT_EQ(window.accessibleNames.count(kConfirmRow3Value), 0U);
+        EXPECT_EQ(window.Item(kConfirmCancelButton).text,
+                  c.cancel == kConfirmCancelText ? "" : c.cancel);
+    }
 }
 
 TEST_F(ConfirmDialogTest, NullMessageEmptiesEveryTaggedControl) {

@@ -3,7 +3,7 @@
 set -u
 here=$(dirname "$0")
 failures=0
-for mode in ok enter-on-cancel cancel timeout; do
+for mode in ok enter-on-cancel cancel timeout accessible; do
     if "$here/confirm_window_test.sh" "$1" "$mode"; then
         echo "confirm_window $mode: passed"
     else

@@ -4,7 +4,7 @@
 # presses Tab (from Cancel, where the focus sits, to OK) and Enter, and
 # enter-on-cancel presses Enter alone. cancel presses Escape, timeout waits
 # for the time-out box (a second window of the program) and closes it with
-# Enter. Run inside wine_session.sh --display.
+# Enter; accessible needs no key. Run inside wine_session.sh --display.
 set -u
 exe=${1:?program}
 mode=${2:?mode}
