@@ -5,7 +5,8 @@ where they belong, the browsers' native messaging keys and the control of
 the bitness under test (--bits), registered by the regsvr32 of that
 bitness: the Windows Script Host and the container of that bitness create
 it, and the container runs a bank page's session with it on the simulated
-card; run again over itself it upgrades cleanly; its uninstaller, run
+card (the card methods answer only a page at an allowed address, which a
+script host has not); run again over itself it upgrades cleanly; its uninstaller, run
 silently, removes every file and key it added and leaves the control's
 component category marks. The installer and the 64-bit registry view are
 used through wine64, the control's registration and the pages through the
@@ -52,8 +53,6 @@ function check(ok, what) { if (ok) passed++; else { failed++; WScript.Echo("FAIL
 var control = new ActiveXObject("KESTROVA.KestrovaCtrl.1");
 check(typeof control.GetAPIVersion() == "string", "GetAPIVersion");
 check(control.ConvertIntToHex(2, "AB") == "4142", "ConvertIntToHex");
-check(control.ListReaders() === 0 && control.GetReaderName(0) == "Kestrova Virtual Reader 0",
-      "the simulated card service's reader");
 WScript.Echo(passed + " passed, " + failed + " failed");
 """
 
