@@ -74,6 +74,15 @@ add_custom_target(kestrova_package_changelog ALL DEPENDS ${_scripts}/changelog.g
 install(FILES ${_package}/copyright ${_scripts}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrova)
 
+# Only what the package ships, for the package preset: `cmake --build
+# --preset package && (cd build-package && cpack -G DEB)`.
+add_custom_target(kestrova_package_contents)
+add_dependencies(kestrova_package_contents kestrova-host kestrova_sim_pcsc kestrova_sim_cards
+  kestrova_extension kestrova_page_declaration_file kestrova_package_changelog)
+if(TARGET kestrova_ui_qt)
+  add_dependencies(kestrova_package_contents kestrova_ui_qt)
+endif()
+
 set(CPACK_PACKAGE_NAME "kestrova")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Kestrova")
