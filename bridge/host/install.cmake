@@ -8,6 +8,15 @@ set(KESTROVA_CHROME_HOSTS_DIR "/etc/opt/chrome/native-messaging-hosts" CACHE PAT
   "Where Google Chrome looks for native messaging host manifests")
 set(KESTROVA_FIREFOX_HOSTS_DIR "/usr/lib/mozilla/native-messaging-hosts" CACHE PATH
   "Where Firefox looks for native messaging host manifests")
+# `kestrova doctor` checks these very places.
+target_compile_definitions(kestrova_host PRIVATE
+  KESTROVA_HOST_CONFIG_FILE="${KESTROVA_HOST_CONFIG_FILE}"
+  KESTROVA_CHROMIUM_HOSTS_DIR="${KESTROVA_CHROMIUM_HOSTS_DIR}"
+  KESTROVA_CHROME_HOSTS_DIR="${KESTROVA_CHROME_HOSTS_DIR}"
+  KESTROVA_FIREFOX_HOSTS_DIR="${KESTROVA_FIREFOX_HOSTS_DIR}"
+  KESTROVA_CHROMIUM_EXTERNAL_DIR="${KESTROVA_CHROMIUM_EXTERNAL_DIR}"
+  KESTROVA_CHROME_EXTERNAL_DIR="${KESTROVA_CHROME_EXTERNAL_DIR}"
+  KESTROVA_FIREFOX_XPI_FILE="${KESTROVA_FIREFOX_XPI_FILE}")
 
 set(_home lib/kestrova)
 install(TARGETS kestrova-host RUNTIME DESTINATION ${_home}/bin)
