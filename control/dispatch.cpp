@@ -1,5 +1,6 @@
 #include "control/dispatch.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,21 @@ AutomationError ArgumentNotConverted(const MethodInfo& method, std::size_t index
     return {failure.code, std::string(kind) + ": argument " + std::to_string(index + 1) + " (" +
                               ParameterText(method.Parameters()[index]) + ") of " +
                               std::string(method.name) + ": " + failure.reason};
+}
+
+// An unknown name is quoted up to this many bytes (whole UTF-8 characters).
+constexpr std::size_t kQuotedNameBytes = 64;
+
+std::string QuotedName(std::string_view name) {
+    std::size_t end = std::min(name.size(), kQuotedNameBytes);
+    while (end < name.size() && end > 0 &&
+           (static_cast<unsigned char>(name[end]) & 0xC0U) == 0x80U) {
+        --end;
+    }
+    std::string quoted = "\"";
+    quoted += name.substr(0, end);
+    quoted += end < name.size() ? "...\"" : "\"";
+    return quoted;
 }
 
 AutomationValue ResultValue(const HandlerResult& result) {
@@ -74,7 +90,7 @@ InvokeResult InvokeMethod(CKestrovaCtrl& control, std::string_view name,
     const MethodInfo* method = FindMethod(name);
     if (method == nullptr) {
         return AutomationError{AutomationErrorCode::UnknownName,
-                               "unknown method \"" + std::string(name) + "\""};
+                               "unknown method " + QuotedName(name)};
     }
     return InvokeMethod(control, *method, arguments);
 }

@@ -174,6 +174,9 @@ int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::o
         out << (settings.json ? FormatCallJson(name, call.arguments, result.Value())
                               : FormatCall(name, call.arguments, result.Value()))
             << '\n';
+        if (settings.flushEachResult) {
+            out.flush();
+        }
     }
     if (settings.interactive) {
         out << '\n';

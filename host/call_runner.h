@@ -17,6 +17,9 @@ struct RunSettings {
     // Interactive: a prompt before each line, errors do not stop the run,
     // and "help", "quit" and "exit" are understood.
     bool interactive = false;
+    // Each result goes out as soon as it is printed, for a program that
+    // writes the next line only once it has read the last one's result.
+    bool flushEachResult = false;
 };
 
 inline constexpr int kExitSuccess = 0;

@@ -34,6 +34,7 @@ int RunOn(kestrova::CKestrovaCtrl& control, const Options& options, ScriptDirect
     }
     if (options.file == "-") {
         settings.sourceName = "<stdin>";
+        settings.flushEachResult = true;
         return RunCalls(control, std::cin, std::cout, std::cerr, settings, &directives);
     }
     std::ifstream file;

@@ -4,7 +4,10 @@
 # client that makes the same calls (root: the daemon runs in private
 # namespaces; skipped otherwise). TRANSACTION_RUNS sets how often each side
 # of the transaction runs (default 10). Then a page's call through the browser
-# bridge, kestrova-host against an echo host. Timings are reported, never judged.
+# bridge, kestrova-host against an echo host. Last the soak on pcscd
+# (bench/soak_on_daemon.py, root): SOAK_SESSIONS page sessions (default 2000,
+# about 35 minutes) in kestrova-host and in kestrova run, with its table of
+# sessions per second, memory and descriptors. Timings are reported, never judged.
 # The DES benchmarks repeat BENCH_REPETITIONS times (default 5), the two sides
 # of each pair interleaved at random, and report medians, so that other work on
 # a shared machine skews both sides alike; further arguments go to
@@ -44,6 +47,18 @@ status=0
 "$python" bench/bridge_round_trip.py --build-dir build-release || status=$?
 if [ "$status" -eq 77 ]; then
   echo "(the bridge benchmark was skipped)"
+elif [ "$status" -ne 0 ]; then
+  exit "$status"
+fi
+
+echo "== The soak on pcscd: page sessions in kestrova-host and in kestrova run"
+cmake --build --preset release --target kestrova-host kestrova kestrova-vicc
+status=0
+python3 bench/soak_on_daemon.py --kestrova build-release/bin/kestrova \
+  --host build-release/bin/kestrova-host --vicc build-release/bin/kestrova-vicc \
+  --work-dir build-release/bench-work --sessions "${SOAK_SESSIONS:-2000}" || status=$?
+if [ "$status" -eq 77 ]; then
+  echo "(the soak was skipped)"
 elif [ "$status" -ne 0 ]; then
   exit "$status"
 fi

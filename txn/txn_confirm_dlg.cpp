@@ -7,6 +7,7 @@
 
 #include "platform/user_interface.h"
 #include "reader/pcsc_functions.h"
+#include "reader/result_codes.h"
 #include "reader/slot_connection.h"
 #include "reader/slot_reconnection.h"
 #include "resources/confirmation_dialog.h"
@@ -164,6 +165,9 @@ void CTxnConfirmDlg::OnTimer(platform::DialogWindow& window, std::uint32_t timer
 void CTxnConfirmDlg::OnRemovalTick(platform::DialogWindow& window) {
     ++m_removalTicks;
     const std::int32_t result = PollCard();
+    if (ServiceClosed(window, kRemovalTimer, result)) {
+        return;
+    }
     if (result == 0 && m_absentPolls > 0) {
         window.EnableItem(kConfirmOkButton, true);
         window.ShowItem(kConfirmOkButton, true);
@@ -183,9 +187,26 @@ void CTxnConfirmDlg::OnRemovalTick(platform::DialogWindow& window) {
     }
 }
 
+// The card service was closed under the window: another control of the
+// process was destroyed, or the service was lost with the card connection.
+// The card can no longer be watched, so the window could never be confirmed
+// and would wait out its five minutes: it ends as cancelled at once.
+bool CTxnConfirmDlg::ServiceClosed(platform::DialogWindow& window, std::uint32_t timerId,
+                                   std::int32_t pollResult) {
+    if (pollResult != kResultContextNotOpen) {
+        return false;
+    }
+    window.StopTimer(timerId);
+    OnCancel(window);
+    return true;
+}
+
 void CTxnConfirmDlg::OnConfirmTick(platform::DialogWindow& window) {
     ++m_confirmTicks;
     const std::int32_t result = PollCard();
+    if (ServiceClosed(window, kConfirmTimer, result)) {
+        return;
+    }
     window.EnableItem(kConfirmOkButton, !CardAbsent(result));
     if (m_confirmTicks % kTicksPerSecond == 0) {
         CountDown(window);

@@ -56,6 +56,8 @@ class CTxnConfirmDlg : public platform::ModalDialog {
   private:
     void OnRemovalTick(platform::DialogWindow& window);
     void OnConfirmTick(platform::DialogWindow& window);
+    bool ServiceClosed(platform::DialogWindow& window, std::uint32_t timerId,
+                       std::int32_t pollResult);
     void CountDown(platform::DialogWindow& window);
     void ShowSecondsLeft(platform::DialogWindow& window) const;
     void End(platform::DialogWindow& window, std::int32_t code);

@@ -9,9 +9,12 @@
 #include "bridge/host/reply.h"
 #include "bridge/host/request.h"
 #include "control/dispatch.h"
+#include "control/hosting_page_check.h"
 #include "control/kestrova_ctrl.h"
 #include "control/method_table.h"
+#include "control/unicode_text.h"
 #include "host/page_site.h"
+#include "platform/hosting_page.h"
 #include "platform/secure_wipe.h"
 
 namespace kestrova::bridge {
@@ -20,6 +23,30 @@ namespace {
 std::string TooLargeReply() {
     return ErrorReply(std::nullopt, kInvalidRequestCode,
                       "a message may hold at most 1048576 bytes");
+}
+
+std::string BusyReply(std::optional<std::int64_t> id) {
+    return ErrorReply(id, kBusyCode,
+                      "refused: " + std::to_string(kMaxPendingCalls) + " calls or " +
+                          std::to_string(kMaxPendingBytes) + " bytes already wait for an answer");
+}
+
+std::string FloodedReply() {
+    return ErrorReply(std::nullopt, kBusyCode,
+                      "more than " + std::to_string(kMaxPendingRefusals) +
+                          " refused calls waited for an answer: the session ends");
+}
+
+// The same decision the control makes for its guarded methods, on the page
+// the session would serve.
+bool IsAllowedOrigin(const std::string& pageAddress) {
+    const std::optional<std::u16string> displayName = Utf8ToUtf16(pageAddress);
+    if (!displayName) {
+        return false;
+    }
+    const platform::StatedHostingPage page(*displayName);
+    AllowedHostPair hosts{};
+    return IsHostingPageAllowed(&page, hosts);
 }
 
 // The dispatch layer checks the name and the count; an argument that no
@@ -57,19 +84,36 @@ std::string Answer(CKestrovaCtrl& control, std::string& body) {
 // the connection is open, else how the session ends.
 std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite& page) {
     InputItem first = input.Next();
-    if (first.status == FrameStatus::kEnd) {
-        return kSessionClosed;
-    }
-    if (first.status == FrameStatus::kTooLarge) {
-        WriteFrame(outputFd, TooLargeReply());
-        return kSessionRefused;
+    switch (first.kind) {
+        case InputKind::kEnd:
+            return kSessionClosed;
+        case InputKind::kTooLarge:
+            WriteFrame(outputFd, TooLargeReply());
+            return kSessionRefused;
+        case InputKind::kMessage:
+            break;
+        case InputKind::kRefused:
+        case InputKind::kFlooded:
+            // The first message is always taken; kept for completeness.
+            WriteFrame(outputFd, FloodedReply());
+            return kSessionRefused;
     }
     const auto hello = ParseHello(first.body);
+    platform::WipeBuffer(first.body);
     if (const auto* refusal = std::get_if<ProtocolError>(&hello)) {
         WriteFrame(outputFd, ErrorReply(std::nullopt, refusal->code, refusal->message));
         return kSessionRefused;
     }
-    if (!page.Serve(std::get<std::string>(hello) + "/") || !WriteFrame(outputFd, ReadyReply())) {
+    // Whatever the extension let through, a page the control would refuse
+    // gets no session: no call is read, no reader is touched.
+    const std::string pageAddress = std::get<std::string>(hello) + "/";
+    if (!IsAllowedOrigin(pageAddress)) {
+        WriteFrame(outputFd, ErrorReply(std::nullopt, kRefusedPageCode,
+                                        "the origin is not an https site of the bank: no "
+                                        "session"));
+        return kSessionRefused;
+    }
+    if (!page.Serve(pageAddress) || !WriteFrame(outputFd, ReadyReply())) {
         return kSessionRefused;
     }
     return std::nullopt;
@@ -78,14 +122,24 @@ std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite
 int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
     for (;;) {
         InputItem item = input.Next();
-        if (item.status == FrameStatus::kEnd) {
-            return kSessionClosed;
+        std::string reply;
+        switch (item.kind) {
+            case InputKind::kEnd:
+                return kSessionClosed;
+            case InputKind::kTooLarge:
+                WriteFrame(outputFd, TooLargeReply());
+                return kSessionRefused;
+            case InputKind::kFlooded:
+                WriteFrame(outputFd, FloodedReply());
+                return kSessionRefused;
+            case InputKind::kRefused:
+                reply = BusyReply(item.id);
+                break;
+            case InputKind::kMessage:
+                reply = Answer(control, item.body);
+                break;
         }
-        if (item.status == FrameStatus::kTooLarge) {
-            WriteFrame(outputFd, TooLargeReply());
-            return kSessionRefused;
-        }
-        if (!WriteFrame(outputFd, Answer(control, item.body))) {
+        if (!WriteFrame(outputFd, reply)) {
             return kSessionRefused;
         }
     }

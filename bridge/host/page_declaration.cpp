@@ -29,7 +29,9 @@ export interface KestrovaError extends Error {
   /** An automation error's number as scripts saw it (-2147352570 for an
    *  unknown method, -2147352562 for a wrong argument count, -2147352571 for
    *  a type mismatch, -2147352566 for an overflow), a bridge error (-32700,
-   *  -32600, -32603), or why the bridge cannot serve the page. */
+   *  -32600, -32603; -32001 a page that is not the bank's, -32002 a call
+   *  refused because too many wait), or why the bridge cannot serve the
+   *  page. */
   readonly code: number | "NotInstalled" | "Closed" | "Refused" | "HostVersion";
 }
 

@@ -34,8 +34,28 @@ std::string ResultReply(std::int64_t id, const AutomationValue& result) {
     return "{\"id\":" + IdText(id) + ",\"result\":" + host::FormatValueJson(result) + "}";
 }
 
+// An error message quotes at most this much of what it was given, so that
+// every error reply, escaped, stays far within 1 MiB.
+constexpr std::size_t kMaxErrorMessageBytes = 4096;
+
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t end = limit;
+    // Not inside a UTF-8 sequence: back to the byte that starts one.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0U) == 0x80U) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
 std::string ErrorReply(std::optional<std::int64_t> id, std::int32_t code,
                        std::string_view message) {
+    const std::string_view kept = CutAtCharacter(message, kMaxErrorMessageBytes);
+    if (kept.size() < message.size()) {
+        return ErrorReply(id, code, std::string(kept) + "...");
+    }
     return "{\"id\":" + IdText(id) + ",\"error\":{\"code\":" + std::to_string(code) +
            ",\"message\":" + JsonString(message) + "}}";
 }

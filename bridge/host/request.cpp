@@ -1,8 +1,11 @@
 #include "bridge/host/request.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <utility>
+#include <vector>
 
 #include "control/unicode_text.h"
 #include "platform/secure_wipe.h"
@@ -17,6 +20,13 @@ Json Parse(std::string_view body) {
     return Json::parse(body.begin(), body.end(), nullptr, /*allow_exceptions=*/false);
 }
 
+Json ParseOutermost(std::string_view body) {
+    const Json::parser_callback_t outermost = [](int depth, Json::parse_event_t, Json&) {
+        return depth <= 1;
+    };
+    return Json::parse(body.begin(), body.end(), outermost, /*allow_exceptions=*/false);
+}
+
 ProtocolError NotJson() {
     return {kParseErrorCode, "the message is not JSON in UTF-8", std::nullopt};
 }
@@ -26,19 +36,31 @@ ProtocolError Invalid(std::string message, std::optional<std::int64_t> id = std:
 }
 
 // Strings of a request may hold a PIN: overwritten before they are freed.
-void WipeStrings(Json& value) {
-    if (value.is_string()) {
-        platform::WipeBuffer(value.get_ref<std::string&>());
-    } else if (value.is_array() || value.is_object()) {
-        for (Json& element : value) {
-            WipeStrings(element);
+// A walk of its own, not a recursion, however deep the message.
+void WipeStrings(Json& root) {
+    std::vector<Json*> pending{&root};
+    while (!pending.empty()) {
+        Json& value = *pending.back();
+        pending.pop_back();
+        if (value.is_string()) {
+            platform::WipeBuffer(value.get_ref<std::string&>());
+        } else if (value.is_array() || value.is_object()) {
+            for (Json& element : value) {
+                pending.push_back(&element);
+            }
         }
     }
 }
 
 class WipedJson {
   public:
-    explicit WipedJson(std::string_view body) : value_(Parse(body)) {}
+    // Of a message nested too deep only the outermost members are kept (the
+    // parser itself walks without recursion), so that its id can be read;
+    // TooDeep() says so.
+    explicit WipedJson(std::string_view body)
+        : tooDeep_(NestingDepth(body, kMaxNesting) > kMaxNesting),
+          value_(tooDeep_ ? ParseOutermost(body) : Parse(body)) {}
+    bool TooDeep() const { return tooDeep_; }
     ~WipedJson() { WipeStrings(value_); }
     WipedJson(const WipedJson&) = delete;
     WipedJson& operator=(const WipedJson&) = delete;
@@ -46,6 +68,7 @@ class WipedJson {
     const Json* operator->() const { return &value_; }
 
   private:
+    bool tooDeep_;
     Json value_;
 };
 
@@ -114,7 +137,111 @@ std::optional<std::int64_t> RequestId(const Json& message) {
     return id >= 0 && id <= kMaxRequestId ? std::optional<std::int64_t>(id) : std::nullopt;
 }
 
+ProtocolError TooDeep(const Json& message) {
+    return Invalid("the message nests arrays and objects deeper than " +
+                       std::to_string(kMaxNesting) + " levels",
+                   message.is_object() ? RequestId(message) : std::nullopt);
+}
+
 }  // namespace
+
+std::size_t NestingDepth(std::string_view body, std::size_t limit) {
+    std::size_t depth = 0;
+    std::size_t deepest = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : body) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+            if (deepest > limit) {
+                return deepest;
+            }
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+namespace {
+
+// Reads the message only up to its outermost "id" (the extension sends it
+// first), keeping nothing else.
+class IdReader final : public nlohmann::json_sax<Json> {
+  public:
+    std::optional<std::int64_t> id;
+
+    bool null() override { return Other(); }
+    bool boolean(bool) override { return Other(); }
+    bool number_integer(number_integer_t value) override {
+        return Id(value >= 0 && value <= kMaxRequestId ? std::optional<std::int64_t>(value)
+                                                       : std::nullopt);
+    }
+    bool number_unsigned(number_unsigned_t value) override {
+        return Id(value <= static_cast<std::uint64_t>(kMaxRequestId)
+                      ? std::optional<std::int64_t>(static_cast<std::int64_t>(value))
+                      : std::nullopt);
+    }
+    bool number_float(number_float_t, const string_t&) override { return Other(); }
+    bool string(string_t& text) override {
+        platform::WipeBuffer(text);
+        return Other();
+    }
+    bool binary(binary_t&) override { return Other(); }
+    bool start_object(std::size_t) override { return Open(); }
+    bool key(string_t& name) override {
+        idIsNext_ = depth_ == 1 && name == "id";
+        return true;
+    }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+  private:
+    // Any other value where the id belongs means there is none.
+    bool Other() { return !std::exchange(idIsNext_, false); }
+    bool Id(std::optional<std::int64_t> value) {
+        if (!idIsNext_) {
+            return true;
+        }
+        id = value;
+        return false;
+    }
+    bool Open() {
+        if (std::exchange(idIsNext_, false)) {
+            return false;
+        }
+        return ++depth_ <= kMaxNesting;
+    }
+    bool Close() {
+        --depth_;
+        return true;
+    }
+
+    std::size_t depth_ = 0;
+    bool idIsNext_ = false;
+};
+
+}  // namespace
+
+std::optional<std::int64_t> ReadRequestId(std::string_view body) {
+    IdReader reader;
+    Json::sax_parse(body.begin(), body.end(), &reader);
+    return reader.id;
+}
 
 Request::~Request() {
     for (AutomationValue& argument : arguments) {
@@ -127,6 +254,9 @@ Request::~Request() {
 
 std::variant<std::string, ProtocolError> ParseHello(std::string_view body) {
     const WipedJson message(body);
+    if (message.TooDeep()) {
+        return TooDeep(*message);
+    }
     if (message->is_discarded()) {
         return NotJson();
     }
@@ -142,6 +272,9 @@ std::variant<std::string, ProtocolError> ParseHello(std::string_view body) {
 
 std::variant<Request, ProtocolError> ParseRequest(std::string_view body) {
     const WipedJson message(body);
+    if (message.TooDeep()) {
+        return TooDeep(*message);
+    }
     if (message->is_discarded()) {
         return NotJson();
     }

@@ -20,6 +20,15 @@ inline constexpr std::int32_t kParseErrorCode = -32700;
 inline constexpr std::int32_t kInvalidRequestCode = -32600;
 inline constexpr std::int32_t kInternalErrorCode = -32603;
 
+// A page refused by the hosting-page check, and a call refused because too
+// many wait for an answer (JSON-RPC's range for a server's own errors).
+inline constexpr std::int32_t kRefusedPageCode = -32001;
+inline constexpr std::int32_t kBusyCode = -32002;
+
+// No call needs more than an object holding an array: anything nested deeper
+// is refused before it is walked.
+inline constexpr std::size_t kMaxNesting = 16;
+
 // The largest id a page's script can count to exactly.
 inline constexpr std::int64_t kMaxRequestId = (std::int64_t{1} << 53) - 1;
 
@@ -46,6 +55,15 @@ struct Request {
     // A PIN may be among the arguments.
     ~Request();
 };
+
+// How deep the arrays and objects of a JSON text nest, counted without
+// parsing it and stopping once beyond `limit`: a bracket inside a string
+// does not count.
+std::size_t NestingDepth(std::string_view body, std::size_t limit);
+
+// The request's "id" when the message is a request whose id can be read,
+// for refusing it without carrying it out.
+std::optional<std::int64_t> ReadRequestId(std::string_view body);
 
 // The first message: {"origin": "https://..."}.
 std::variant<std::string, ProtocolError> ParseHello(std::string_view body);

@@ -14,6 +14,23 @@ ScreenRect FromRect(const RECT& rect) {
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
+// Runs `use` with the system's annotation service, when there is one. The
+// module may run on a thread of the browser's that set up COM, or on
+// kestrova-host's, which has not.
+template <typename Use>
+void WithAnnotations(Use use) {
+    const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccPropServices* services = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        use(*services);
+        services->Release();
+    }
+    if (SUCCEEDED(initialised)) {
+        CoUninitialize();
+    }
+}
+
 }  // namespace
 
 void Win32DialogWindow::SetCaption(std::string_view text) {
@@ -40,19 +57,12 @@ void Win32DialogWindow::SetItemAccessibleName(int itemId, std::string_view text)
     if (item == nullptr) {
         return;
     }
-    // The module may run on a thread of the browser's that set up COM, or
-    // on kestrova-host's, which has not.
-    const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IAccPropServices* services = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
-        services->SetHwndPropStr(item, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                 PROPID_ACC_NAME, WideText(text).c_str());
-        services->Release();
-    }
-    if (SUCCEEDED(initialised)) {
-        CoUninitialize();
-    }
+    WithAnnotations([&](IAccPropServices& services) {
+        if (SUCCEEDED(services.SetHwndPropStr(item, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                              PROPID_ACC_NAME, WideText(text).c_str()))) {
+            annotated_.push_back(item);
+        }
+    });
 }
 
 ScreenRect Win32DialogWindow::WindowRect() const {
@@ -96,6 +106,18 @@ void Win32DialogWindow::ShowStatus(std::string_view text) {
 }
 
 void Win32DialogWindow::End(std::int32_t code) {
+    // The service keeps an annotation until it is cleared, also after its
+    // control is gone.
+    if (!annotated_.empty()) {
+        WithAnnotations([this](IAccPropServices& services) {
+            const MSAAPROPID name = PROPID_ACC_NAME;
+            for (HWND item : annotated_) {
+                services.ClearHwndProps(item, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &name,
+                                        1);
+            }
+        });
+        annotated_.clear();
+    }
     EndDialog(window_, code);
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/modal_dialog.h"
 
 namespace kestrova::platform {
@@ -33,6 +35,7 @@ class Win32DialogWindow final : public DialogWindow {
   private:
     ModalDialog* dialog_;
     HWND window_ = nullptr;
+    std::vector<HWND> annotated_;  // controls whose name the window annotated
 };
 
 }  // namespace kestrova::platform

@@ -62,6 +62,7 @@ void Reset() {
     state.nextCard = sim_service::kFirstCard;
     state.faults.Clear();
     state.events.clear();
+    state.events.SetRecording(true);
     state.reportLockWaits = false;
 }
 
@@ -172,7 +173,13 @@ void ClearFaults() {
 std::vector<std::string> Events() {
     ServiceState& state = State();
     const std::lock_guard<std::mutex> lock(state.mutex);
-    return state.events;
+    return state.events.Lines();
+}
+
+void RecordEvents(bool record) {
+    ServiceState& state = State();
+    const std::lock_guard<std::mutex> lock(state.mutex);
+    state.events.SetRecording(record);
 }
 
 void ClearEvents() {

@@ -1,9 +1,12 @@
 #include "sim/service/event_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include "sim/service/hex_bytes.h"
 
 namespace kestrova::sim_service {
 namespace {
@@ -158,6 +161,20 @@ std::string LengthText(const void* buffer, const DWORD* length) {
         return "null";
     }
     return std::to_string(*length);
+}
+
+std::string CommandText(const unsigned char* command, std::size_t length) {
+    constexpr std::size_t kHeader = 4;
+    const bool pinCommand =
+        length > kHeader + 1 && (command[1] == 0x20 || command[1] == 0x24 || command[1] == 0x2C ||
+                                 command[1] == 0xD2 || command[1] == 0xDC);
+    if (!pinCommand) {
+        return kestrova::sim::HexText(command, length);
+    }
+    const std::size_t dataEnd = std::min(length, kHeader + 1 + std::size_t{command[kHeader]});
+    return kestrova::sim::HexText(command, kHeader + 1) +
+           std::string(2 * (dataEnd - kHeader - 1), '*') +
+           kestrova::sim::HexText(command + dataEnd, length - dataEnd);
 }
 
 }  // namespace kestrova::sim_service

@@ -229,8 +229,8 @@ LONG SCardTransmit(SCARDHANDLE hCard, const SCARD_IO_REQUEST* pioSendPci, LPCBYT
     const std::string commandText =
         pbSendBuffer == nullptr
             ? "null"
-            : kestrova::sim::HexText(pbSendBuffer,
-                                     std::min<std::size_t>(cbSendLength, kMaxBufferSizeExtended));
+            : CommandText(pbSendBuffer,
+                          std::min<std::size_t>(cbSendLength, kMaxBufferSizeExtended));
     const std::string arguments = HandleText(hCard) + ", " + PciText(pioSendPci) + ", " +
                                   commandText + ", " + LengthText(pbRecvBuffer, pcbRecvLength);
     if (const auto fault = TakeFault(state, "SCardTransmit", arguments)) {

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/service/event_log.h"
 #include "sim/service/fault_plan.h"
 #include "sim/service/pcsc_api.h"
 #include "sim/service/simulated_pcsc.h"
@@ -62,7 +63,7 @@ struct ServiceState {
     SCARDHANDLE nextCard = kFirstCard;
     std::uint64_t nextReaderId = 1;
     FaultPlan faults;
-    std::vector<std::string> events;
+    EventLog events;
     bool reportLockWaits = false;  // sim::ReportLockWaits
 };
 

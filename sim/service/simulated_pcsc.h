@@ -141,7 +141,13 @@ KESTROVA_SIM_API void ClearFaults();
 // that must tell such a wait from a plain sharing violation. Off after Reset().
 KESTROVA_SIM_API void ReportLockWaits(bool report);
 
+// The log keeps the last 10,000 lines, and only while recording is on: on
+// when the library is loaded and after Reset(); a host serving pages turns
+// it off. Turning it off drops what was kept. The data of PIN commands
+// (VERIFY, CHANGE REFERENCE DATA, RESET RETRY COUNTER and record writes,
+// which carry a new PIN) is shown as "*" per digit.
 KESTROVA_SIM_API std::vector<std::string> Events();
+KESTROVA_SIM_API void RecordEvents(bool record);
 KESTROVA_SIM_API void ClearEvents();
 KESTROVA_SIM_API void AppendEvent(std::string event);
 

@@ -19,6 +19,7 @@ namespace kestrova::sim::vicc {
 namespace {
 
 constexpr std::string_view kRemoveAfterCommand = "remove-after-command ";
+constexpr std::string_view kHoldAfterCommand = "hold-after-command ";
 
 // Lines from a descriptor, as they arrive.
 class CommandLines {
@@ -109,28 +110,36 @@ class Vicc {
     }
 
     // Counts commands from now on, also across the card's moves in between.
-    void ArmRemoval(std::string_view arguments) {
-        auto parsed = RemovalPlan::Parse(arguments);
-        if (const auto* error = std::get_if<std::string>(&parsed)) {
-            Say("error: " + *error);
+    void ArmRemoval(std::string_view arguments) { Arm(arguments, removal_); }
+    void ArmHold(std::string_view arguments) { Arm(arguments, hold_); }
+
+    void Release() {
+        if (!held_) {
+            Say("error: nothing is held");
             return;
         }
-        removal_ = std::get<RemovalPlan>(std::move(parsed));
-        Say("armed");
+        held_ = false;
+        Say("released");
     }
 
-    const VpcdConnection* Connection() const { return connection_.get(); }
+    // While held, vpcd's frames wait unread.
+    const VpcdConnection* Connection() const { return held_ ? nullptr : connection_.get(); }
     // Changes whenever the card goes in or out.
     int ConnectionNumber() const { return connectionNumber_; }
 
-    // False when vpcd went away.
+    // False when vpcd went away (the daemon stopped): the card is then out
+    // of any reader until it is put back into the next daemon's.
     bool Serve() {
         if (!connection_->ReadInto(frames_)) {
             err_ << "kestrova-vicc: vpcd closed the connection\n";
-            connection_.reset();
+            Remove();
             return false;
         }
-        while (auto payload = frames_.Next()) {
+        while (!held_ && connection_) {
+            auto payload = frames_.Next();
+            if (!payload) {
+                break;
+            }
             const auto answer = session_->OnFrame(*payload);
             if (options_.logApdus) {
                 err_ << "> " << HexText(*payload) << "\n< "
@@ -138,7 +147,7 @@ class Vicc {
             }
             if (answer && !connection_->Send(*answer)) {
                 err_ << "kestrova-vicc: cannot answer vpcd\n";
-                connection_.reset();
+                Remove();
                 return false;
             }
             // vpcd's one-byte control codes are no commands of the card.
@@ -147,6 +156,11 @@ class Vicc {
                 Remove();  // what vpcd sent after the command is lost with the card
                 return true;
             }
+            if (hold_ && payload->size() > 1 && hold_->CountsDown(*payload)) {
+                hold_.reset();
+                held_ = true;  // what vpcd sends next waits for "release"
+                Say("held");
+            }
         }
         return true;
     }
@@ -154,6 +168,16 @@ class Vicc {
     void Say(const std::string& line) { out_ << line << std::endl; }
 
   private:
+    void Arm(std::string_view arguments, std::optional<RemovalPlan>& plan) {
+        auto parsed = RemovalPlan::Parse(arguments);
+        if (const auto* error = std::get_if<std::string>(&parsed)) {
+            Say("error: " + *error);
+            return;
+        }
+        plan = std::get<RemovalPlan>(std::move(parsed));
+        Say("armed");
+    }
+
     const ViccOptions& options_;
     SimulatedCard& card_;
     std::ostream& out_;
@@ -162,6 +186,8 @@ class Vicc {
     std::unique_ptr<ViccSession> session_;
     FrameReader frames_;
     std::optional<RemovalPlan> removal_;
+    std::optional<RemovalPlan> hold_;
+    bool held_ = false;
     int connectionNumber_ = 0;
 };
 
@@ -206,18 +232,22 @@ int RunVicc(const ViccOptions& options, SimulatedCard& card, int commandDescript
                     }
                 } else if (command->starts_with(kRemoveAfterCommand)) {
                     vicc.ArmRemoval(std::string_view(*command).substr(kRemoveAfterCommand.size()));
+                } else if (command->starts_with(kHoldAfterCommand)) {
+                    vicc.ArmHold(std::string_view(*command).substr(kHoldAfterCommand.size()));
+                } else if (*command == "release") {
+                    vicc.Release();
                 } else if (*command == "quit") {
                     return kViccExitSuccess;
                 } else if (!command->empty()) {
                     vicc.Say("error: unknown command \"" + *command +
-                             "\" (remove, remove-after-command, insert, quit)");
+                             "\" (remove, remove-after-command, hold-after-command, release, "
+                             "insert, quit)");
                 }
             }
         }
         // The frames waiting belong to the connection polled, if it is still there.
-        if (cardReady && vicc.ConnectionNumber() == connection && vicc.Connection() != nullptr &&
-            !vicc.Serve()) {
-            return kViccExitFailure;
+        if (cardReady && vicc.ConnectionNumber() == connection && vicc.Connection() != nullptr) {
+            vicc.Serve();
         }
     }
 }

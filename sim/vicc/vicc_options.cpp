@@ -95,6 +95,9 @@ std::string ViccUsage() {
            "            take the card out right after it has answered the N-th (default 1)\n"
            "            command from now that starts with the bytes HEX; \"card removed\"\n"
            "            follows then\n"
+           "  hold-after-command HEX [N]\n"
+           "            the same, but the card stays in and says \"held\": what vpcd sends\n"
+           "            next waits until \"release\" (answered \"released\")\n"
            "  insert    put it back (connects again: a fresh power-up)\n"
            "  quit      stop\n";
 }

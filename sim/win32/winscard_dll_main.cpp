@@ -10,6 +10,7 @@
 
 #include "sim/profiles/card_profile.h"
 #include "sim/profiles/profile_installer.h"
+#include "sim/service/simulated_pcsc.h"
 
 namespace {
 
@@ -31,6 +32,8 @@ void InstallStartingProfile() {
 extern "C" BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD reason, LPVOID /*reserved*/) {
     if (reason == DLL_PROCESS_ATTACH) {
         InstallStartingProfile();
+        // A page's host keeps no log; a test that reads it turns it on.
+        kestrova::sim::RecordEvents(false);
     }
     return TRUE;
 }

@@ -21,6 +21,7 @@
 #include "bridge/host/frame_io.h"
 #include "bridge/host/request.h"
 #include "control/automation_error.h"
+#include "control/method_table.h"
 #include "platform/modal_dialog.h"
 #include "platform/pause.h"
 #include "reader/card_service.h"
@@ -179,7 +180,9 @@ TEST_F(BridgeSessionTest, EveryBadRequestGetsItsErrorAndTheSessionGoesOn) {
     const std::int32_t kCount = Code(AutomationErrorCode::BadParamCount);
     const std::int32_t kType = Code(AutomationErrorCode::TypeMismatch);
     const std::int32_t kOverflow = Code(AutomationErrorCode::Overflow);
-    const std::string deep = std::string(10000, '[') + std::string(10000, ']');
+    const std::string deep = std::string(500000, '[') + std::string(500000, ']');
+    const std::string millionOpen = std::string(1000000, '[');
+    const std::string longName(kMaxFrameBytes - 64, 'A');
     const Exchange exchanges[] = {
         {"a call", R"({"id":1,"method":"GetAPIVersion","args":[]})", 1, 0},
         {"case ignored", R"({"id":2,"method":"getreadername","args":[0]})", 2, 0},
@@ -220,7 +223,12 @@ TEST_F(BridgeSessionTest, EveryBadRequestGetsItsErrorAndTheSessionGoesOn) {
         {"2^64", R"({"id":22,"method":"GetReaderName","args":[18446744073709551616]})", 22,
          kOverflow},
         {"1e300", R"({"id":23,"method":"GetReaderName","args":[1e300]})", 23, kOverflow},
-        {"deeply nested", R"({"id":24,"method":"GetReaderName","args":[)" + deep + "]}", 24, kType},
+        {"deeply nested", R"({"id":24,"method":"GetReaderName","args":[)" + deep + "]}", 24,
+         kInvalidRequestCode},
+        {"a million levels", R"({"id":30,"method":"GetAPIVersion","args":)" + millionOpen, nullptr,
+         kInvalidRequestCode},
+        {"a method name of 1 MiB", R"({"id":31,"method":")" + longName + R"(","args":[]})", 31,
+         kUnknown},
         {"the extremes of a long",
          R"({"id":25,"method":"DES","args":[-2147483648,2147483647,"",""]})", 25, 0},
         {"1e1 is ten", R"({"id":26,"method":"GetReaderName","args":[1e1]})", 26, 0},
@@ -243,6 +251,7 @@ TEST_F(BridgeSessionTest, EveryBadRequestGetsItsErrorAndTheSessionGoesOn) {
         const Exchange& exchange = exchanges[i];
         const Json& reply = outcome.replies[i + 1];
         EXPECT_EQ(reply["id"], exchange.id) << exchange.name;
+        EXPECT_LT(reply.dump().size(), 8192U) << exchange.name;
         if (exchange.code == 0) {
             EXPECT_TRUE(reply.contains("result") && !reply.contains("error")) << exchange.name;
         } else {
@@ -282,6 +291,38 @@ TEST_F(BridgeSessionTest, AConnectionMustOpenWithTheOrigin) {
             EXPECT_EQ(outcome.replies[0]["error"]["code"], c.code) << c.name;
             EXPECT_TRUE(outcome.replies[0]["id"].is_null()) << c.name;
         }
+    }
+}
+
+// Whatever the extension let through: a page the control would refuse gets
+// one refusal, and not one of its calls reaches a reader.
+TEST_F(BridgeSessionTest, AForeignOriginGetsNoSessionAndNoCall) {
+    std::string calls;
+    for (const MethodInfo& method : MethodTable()) {
+        Json call = {
+            {"id", method.dispid}, {"method", std::string(method.name)}, {"args", Json::array()}};
+        for (const ParameterInfo& parameter : method.Parameters()) {
+            call["args"].push_back(parameter.type == AutomationType::Long ? Json(1)
+                                                                          : Json(kReader));
+        }
+        calls += EncodeFrame(call.dump());
+    }
+    bool first = true;
+    for (const char* origin : {"https://evil.example.org", "http://card.kestrova.example.com",
+                               "null", "https://card.kestrova.example.com.evil.example.org", ""}) {
+        SCOPED_TRACE(origin);
+        if (!first) {
+            OpenPipes();  // each run closes its own
+        }
+        first = false;
+        sim::ClearEvents();
+        const SessionOutcome outcome = Run(EncodeFrame(Json{{"origin", origin}}.dump()) + calls);
+        EXPECT_EQ(outcome.status, kSessionRefused);
+        ASSERT_EQ(outcome.replies.size(), 1U);
+        EXPECT_EQ(outcome.replies[0]["error"]["code"], kRefusedPageCode);
+        // Only the control's end, which releases the context it never had.
+        EXPECT_EQ(sim::Events(),
+                  std::vector<std::string>{"SCardReleaseContext(0x0) -> SCARD_E_INVALID_HANDLE"});
     }
 }
 
@@ -376,10 +417,16 @@ TEST_F(BridgeSessionTest, TheEndOfInputDismissesAMessageBoxThatIsUp) {
     WaitingBoxes boxes;
     const std::string connect =
         EncodeFrame(R"({"id":1,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})");
+    // The window is cancelled at once; the box that says so waits.
+    const std::string record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
+                               "0040987654321098" + "KESTROVA BANK   ";
+    const Json transfer = {{"id", 2},
+                           {"method", "WriteRecordWithSNUMTACProc"},
+                           {"args", {kReader, "", "1003", record.size(), record, "123456", ""}}};
     int status = -1;
     std::thread session([&] { status = RunBridgeSession(input_[0], output_[1], boxes); });
     const std::string bytes =
-        EncodeFrame(R"({"origin":"https://elsewhere.example.com"})") + connect + connect;
+        EncodeFrame(kHello) + connect + EncodeFrame(transfer.dump()) + EncodeFrame(transfer.dump());
     ASSERT_EQ(write(input_[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     boxes.WaitUntilShown();
     CloseInput();

@@ -326,18 +326,26 @@ class Vicc:
              "--port", str(VPCD_PORTS[reader]), "--connect-timeout", str(int(WAIT))],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=log, text=True, bufsize=1,
             preexec_fn=die_with_parent)
+        self.said = b""
         self.expect("card inserted")
 
     def expect(self, wanted):
+        """The next line must be `wanted`. Lines are split here, not by a
+        buffered reader, so that two lines that come at once are both seen."""
         deadline = time.monotonic() + WAIT + 5
-        while time.monotonic() < deadline:
+        while b"\n" not in self.said and time.monotonic() < deadline:
             ready, _, _ = select.select([self.process.stdout], [], [], 0.2)
             if ready:
-                line = self.process.stdout.readline().strip()
-                if line == wanted:
-                    return
-                raise Failure(f"kestrova-vicc for {self.reader} said {line!r}, not {wanted!r}")
-        raise Failure(f"kestrova-vicc for {self.reader} did not say {wanted!r}")
+                chunk = os.read(self.process.stdout.fileno(), 4096)
+                if not chunk:
+                    break
+                self.said += chunk
+        if b"\n" not in self.said:
+            raise Failure(f"kestrova-vicc for {self.reader} did not say {wanted!r}")
+        line, _, self.said = self.said.partition(b"\n")
+        if line.decode().strip() != wanted:
+            raise Failure(f"kestrova-vicc for {self.reader} said {line.decode()!r}, "
+                          f"not {wanted!r}")
 
     def command(self, word):
         self.process.stdin.write(word + "\n")
@@ -377,6 +385,15 @@ class Daemon:
 
     def start(self):
         """pcscd, then a kestrova-vicc behind each of vpcd's readers."""
+        self.start_pcscd()
+        for reader in VPCD_PORTS:
+            self.viccs[reader] = Vicc(self.args, reader, self.log)
+            self.pcsc.wait_for_card(reader, present=True)
+
+    def start_pcscd(self):
+        """pcscd with vpcd's two readers, its cards not yet in."""
+        if os.path.exists("/run/pcscd/pcscd.comm"):
+            os.unlink("/run/pcscd/pcscd.comm")
         self.pcscd = subprocess.Popen([find_pcscd(), "--foreground"], stdout=self.log,
                                       stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         deadline = time.monotonic() + WAIT
@@ -386,9 +403,6 @@ class Daemon:
             time.sleep(0.05)
         self.pcsc = Pcsc()
         self.wait_for_readers()
-        for reader in VPCD_PORTS:
-            self.viccs[reader] = Vicc(self.args, reader, self.log)
-            self.pcsc.wait_for_card(reader, present=True)
 
     def restart(self):
         """pcscd stopped and started again, as a service restart does; the
@@ -399,9 +413,22 @@ class Daemon:
             vicc.stop(self.log)
         self.viccs = {}
         stop(self.pcscd, "pcscd", self.log)
-        if os.path.exists("/run/pcscd/pcscd.comm"):
-            os.unlink("/run/pcscd/pcscd.comm")
         self.start()
+
+    def kill_pcscd(self):
+        """pcscd ends at once, as in a crash. The cards stay with their
+        kestrova-vicc, which says "card removed" once it has seen the
+        daemon go, until put_cards_back()."""
+        self.pcsc = None  # its context went with the daemon
+        self.pcscd.kill()
+        self.pcscd.wait(timeout=WAIT)
+
+    def put_cards_back(self):
+        """A new pcscd, and the cards that outlived the last one in its readers."""
+        self.start_pcscd()
+        for reader, vicc in self.viccs.items():
+            vicc.command("insert")
+            self.pcsc.wait_for_card(reader, present=True)
 
     def __exit__(self, *exception):
         if self.pcsc is not None:

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +42,12 @@ class StandInUser final : public platform::UserInterface {
     }
     std::int32_t RunModal(platform::ModalDialog& dialog) override {
         ++windows;
+        if (whileOpen) {
+            test_support::ScriptedDialogWindow window(dialog);
+            window.Open();
+            whileOpen(window);
+            return window.EndCode();
+        }
         if (!takeCardOutAndBack) {
             return answer;
         }
@@ -56,6 +64,8 @@ class StandInUser final : public platform::UserInterface {
     }
     std::int32_t answer = platform::kDialogOk;
     bool takeCardOutAndBack = false;
+    // Runs the window by hand instead, when set.
+    std::function<void(test_support::ScriptedDialogWindow&)> whileOpen;
     int windows = 0;
     std::vector<std::string> boxes;
 };
@@ -139,6 +149,74 @@ TEST_F(TransactionMethodsTest, ACancelledTransferPublishesNothing) {
     user_.answer = platform::kDialogOk;
     EXPECT_EQ(Transaction("WriteRecordWithSNUMTACProc", k252Record), 0);
     EXPECT_EQ(Text("GetRespSNUM"), "00000003");
+}
+
+// Two pages in one process share the card service; one page goes (its
+// control is destroyed, which closes the service for both) while the other's
+// confirmation window waits, at each stage of the window. The other's
+// window then ends as cancelled at its next tick: nothing is published, the
+// transfer answers 5123, and the page's next transfer works.
+TEST_F(TransactionMethodsTest, AnotherControlDestroyedDuringTheWindowCancelsTheTransfer) {
+    const struct {
+        const char* stage;
+        std::function<void(test_support::ScriptedDialogWindow&)> before;
+    } stages[] = {
+        {"the card still in", [](auto& window) { window.Tick(2); }},
+        {"the card out",
+         [](auto& window) {
+             EXPECT_TRUE(sim::RemoveCard(kVirtualReader));
+             window.Tick(2);
+         }},
+        {"the card back, OK enabled",
+         [](auto& window) {
+             EXPECT_TRUE(sim::RemoveCard(kVirtualReader));
+             window.Tick(2);
+             EXPECT_TRUE(sim::InsertCard(kVirtualReader));
+             window.Tick(2);
+             EXPECT_TRUE(window.OkEnabled());
+         }},
+    };
+    for (const auto& stage : stages) {
+        SCOPED_TRACE(stage.stage);
+        auto other = std::make_unique<CKestrovaCtrl>();
+        other->SetClientSite(&page_, &user_);
+        ASSERT_EQ(Call(*other, "ConnectCard", {S(kVirtualReader)}).AsLong(), 0);
+        // The page that goes has used the card too.
+        ASSERT_EQ(Long("ListReaders"), 0);
+        user_.whileOpen = [&](test_support::ScriptedDialogWindow& window) {
+            stage.before(window);
+            control_.reset();
+            EXPECT_EQ(window.Tick(3), 1) << "the window ends at its next tick";
+            EXPECT_FALSE(window.PressOk());
+        };
+        user_.boxes.clear();
+        const std::int32_t answer =
+            Call(*other, "WriteRecordWithSNUMTACProc",
+                 {S(kVirtualReader), S(""), S("1003"),
+                  L(static_cast<std::int32_t>(k252Record.size())), S(k252Record), S("123456"),
+                  S("<CAPTION>Transfer</CAPTION>")})
+                .AsLong();
+        user_.whileOpen = nullptr;
+        EXPECT_EQ(answer, 5123);
+        EXPECT_EQ(Call(*other, "GetRespSNUM").AsBstr().IsNull(), true);
+        EXPECT_EQ(Call(*other, "GetRespTAC").AsBstr().IsNull(), true);
+        EXPECT_EQ(user_.boxes.size(), 1U);
+        (void)sim::InsertCard(kVirtualReader);  // where the stage left it out
+
+        // The page that stays goes on: connect, and a transfer confirmed.
+        ASSERT_EQ(Call(*other, "ConnectCard", {S(kVirtualReader)}).AsLong(), 0);
+        user_.answer = platform::kDialogOk;
+        EXPECT_EQ(Call(*other, "WriteRecordWithSNUMTACProc",
+                       {S(kVirtualReader), S(""), S("1003"),
+                        L(static_cast<std::int32_t>(k252Record.size())), S(k252Record), S("123456"),
+                        S("")})
+                      .AsLong(),
+                  0);
+        EXPECT_FALSE(Call(*other, "GetRespSNUM").AsBstr().IsNull());
+        other.reset();
+        control_ = std::make_unique<CKestrovaCtrl>();
+        control_->SetClientSite(&page_, &user_);
+    }
 }
 
 TEST_F(TransactionMethodsTest, WithoutAConnectedCardEveryCommandFailsWithTheSlotError) {

@@ -1,6 +1,8 @@
 // The event log: one readable line per call, in order, with the lines test
 // doubles add.
 
+#include "sim/service/event_log.h"
+
 #include <string>
 #include <vector>
 
@@ -116,6 +118,49 @@ TEST_F(EventLogTest, ClearingAndResettingEmptyTheLog) {
     Establish();
     EXPECT_EQ(sim::Events().front(),
               "SCardEstablishContext(SCARD_SCOPE_USER) -> SCARD_S_SUCCESS context=0x1001");
+}
+
+// No PIN reaches the log, from a typed PIN's VERIFY to a new PIN's record
+// write; other commands are shown whole. The log keeps its last lines only,
+// and nothing at all while recording is off.
+TEST_F(EventLogTest, KeepsNoPinAndStaysBounded) {
+    sim::ReaderSetup setup;
+    setup.name = "Reader A";
+    setup.cardPresent = true;
+    setup.atr = Atr();
+    ASSERT_TRUE(sim::AddReader(setup));
+    const SCARDCONTEXT context = Establish();
+    const SCARDHANDLE card = Connect(context, "Reader A", SCARD_SHARE_EXCLUSIVE);
+    sim::ClearEvents();
+    for (const char* command :
+         {"002000100812345FFFFFFFFFFF", "00240010021234", "002C001001AB",
+          "00D2010408999999FFFFFFFFFF", "00DC010401AA00", "00B2010400", "0020001000"}) {
+        Send(card, pcsc().t0Pci, sim::HexBytes(command));
+    }
+    std::vector<std::string> commands;
+    for (const std::string& line : sim::Events()) {
+        commands.push_back(line.substr(0, line.find(", 258)")).substr(line.find("T0, ") + 4));
+    }
+    EXPECT_EQ(commands, (std::vector<std::string>{"0020001008****************", "0024001002****",
+                                                  "002C001001**", "00D2010408****************",
+                                                  "00DC010401**00", "00B2010400", "0020001000"}));
+
+    sim::ClearEvents();
+    for (std::size_t i = 0; i < sim_service::kMaxEventLines + 5; ++i) {
+        sim::AppendEvent("line " + std::to_string(i));
+    }
+    const std::vector<std::string> kept = sim::Events();
+    ASSERT_EQ(kept.size(), sim_service::kMaxEventLines);
+    EXPECT_EQ(kept.front(), "line 5");
+
+    sim::RecordEvents(false);
+    EXPECT_TRUE(sim::Events().empty());
+    Send(card, pcsc().t0Pci, sim::HexBytes("00B2010400"));
+    sim::AppendEvent("pause 1");
+    EXPECT_TRUE(sim::Events().empty());
+    sim::RecordEvents(true);
+    sim::AppendEvent("pause 2");
+    EXPECT_EQ(sim::Events(), std::vector<std::string>{"pause 2"});
 }
 
 }  // namespace

@@ -44,9 +44,9 @@ class Descriptor {
     int value_;
 };
 
-bool Readable(int descriptor) {
+bool Readable(int descriptor, int waitMs = kWaitMs) {
     pollfd waiting{descriptor, POLLIN, 0};
-    return poll(&waiting, 1, kWaitMs) == 1;
+    return poll(&waiting, 1, waitMs) == 1;
 }
 
 // What vpcd does on its side: listen, accept the card, send frames.
@@ -75,17 +75,15 @@ class FakeVpcd {
         return card_.get() >= 0;
     }
 
-    // Sends one frame and, when an answer is due, returns its payload.
-    std::string Exchange(const std::string& payloadHex, bool answerDue = true) {
+    bool Send(const std::string& payloadHex) {
         const auto frame = sim::vicc::EncodeFrame(sim::HexBytes(payloadHex));
-        if (send(card_.get(), frame->data(), frame->size(), MSG_NOSIGNAL) < 0) {
-            return "send failed";
-        }
-        if (!answerDue) {
-            return "";
-        }
+        return send(card_.get(), frame->data(), frame->size(), MSG_NOSIGNAL) >= 0;
+    }
+
+    // The next answer's payload, "no answer" when none comes in time.
+    std::string Receive(int waitMs = kWaitMs) {
         sim::vicc::FrameReader reader;
-        while (Readable(card_.get())) {
+        while (Readable(card_.get(), waitMs)) {
             std::uint8_t buffer[512];
             const ssize_t count = recv(card_.get(), buffer, sizeof buffer, 0);
             if (count <= 0) {
@@ -97,6 +95,14 @@ class FakeVpcd {
             }
         }
         return "no answer";
+    }
+
+    // Sends one frame and, when an answer is due, returns its payload.
+    std::string Exchange(const std::string& payloadHex, bool answerDue = true) {
+        if (!Send(payloadHex)) {
+            return "send failed";
+        }
+        return answerDue ? Receive() : "";
     }
 
     // The card closed its side.
@@ -177,7 +183,8 @@ TEST_F(ViccLoop, ServesTheCardAndTakesItOutAndBackOnCommand) {
     EXPECT_EQ(Finish(), sim::vicc::kViccExitSuccess);
     EXPECT_EQ(out_.str(),
               "card inserted\ncard removed\nerror: the card is already out\ncard inserted\n"
-              "error: unknown command \"dance\" (remove, remove-after-command, insert, quit)\n");
+              "error: unknown command \"dance\" (remove, remove-after-command, hold-after-command, "
+              "release, insert, quit)\n");
 }
 
 // Armed, the card goes right after answering the chosen command, before vpcd
@@ -228,8 +235,28 @@ TEST_F(ViccLoop, KeepsServingWhenTheCommandsEndWithTheCardIn) {
     EXPECT_EQ(vpcd_.Exchange("04"), "3B021450");
     EXPECT_EQ(vpcd_.Exchange("00B0000010"), "6986");
     vpcd_.DropCard();
-    EXPECT_EQ(Finish(), sim::vicc::kViccExitFailure) << "vpcd went away";
+    // The daemon went: the card is out, and no command can put it back.
+    EXPECT_EQ(Finish(), sim::vicc::kViccExitSuccess);
+    EXPECT_EQ(out_.str(), "card inserted\ncard removed\n");
     EXPECT_NE(err_.str().find("vpcd closed the connection"), std::string::npos) << err_.str();
+}
+
+// A hold stops the card between two commands of one operation; the next
+// frame waits, unanswered, until the release.
+TEST_F(ViccLoop, HoldsAfterTheArmedCommandUntilReleased) {
+    Start();
+    ASSERT_TRUE(vpcd_.Accept());
+    EXPECT_EQ(vpcd_.Exchange("01", false), "");
+    Command("release");
+    Command("hold-after-command 00B0");
+    EXPECT_EQ(vpcd_.Exchange("00B0000010"), "6986");
+    ASSERT_TRUE(vpcd_.Send("00A4040008A000000172950001"));
+    EXPECT_EQ(vpcd_.Receive(300), "no answer") << "held";
+    Command("release");
+    EXPECT_EQ(vpcd_.Receive(), "610C");
+    Command("quit");
+    EXPECT_EQ(Finish(), sim::vicc::kViccExitSuccess);
+    EXPECT_EQ(out_.str(), "card inserted\nerror: nothing is held\narmed\nheld\nreleased\n");
 }
 
 TEST_F(ViccLoop, GivesUpWhenVpcdCannotBeReached) {
