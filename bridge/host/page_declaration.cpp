@@ -135,9 +135,9 @@ int main(int argc, char** argv) {
         text += Declaration(method);
     }
     std::string codes;
-#define KESTROVA_DECLARED_CODE(constant, name, value, meaning, methods)                   \
-    codes += std::string("  /** ") + meaning + ". Returned by: " + methods + ". */\n  readonly " + \
-             #name + ": " + std::to_string(value) + ";\n";
+#define KESTROVA_DECLARED_CODE(constant, name, value, meaning, methods)          \
+    codes += std::string("  /** ") + (meaning) + ". Returned by: " + (methods) + \
+             ". */\n  readonly " + #name + ": " + std::to_string(value) + ";\n";
     KESTROVA_RESULT_CODES(KESTROVA_DECLARED_CODE)
 #undef KESTROVA_DECLARED_CODE
     std::string footer = kFooter;

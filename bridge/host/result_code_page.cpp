@@ -14,7 +14,7 @@ namespace {
 
 std::string Hex(std::int32_t value) {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    static_cast<void>(std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value)));
     return value <= 0 ? std::to_string(value) : text;
 }
 
@@ -39,9 +39,9 @@ int main(int argc, char** argv) {
         "code together with the method that returned it.\n\n"
         "| name | value | decimal | meaning | returned by |\n"
         "|---|---|---|---|---|\n";
-#define KESTROVA_CODE_ROW(constant, name, value, meaning, methods)                          \
+#define KESTROVA_CODE_ROW(constant, name, value, meaning, methods)                             \
     page += std::string("| `") + #name + "` | " + Hex(value) + " | " + std::to_string(value) + \
-            " | " + meaning + " | " + methods + " |\n";
+            " | " + (meaning) + " | " + (methods) + " |\n";
     KESTROVA_RESULT_CODES(KESTROVA_CODE_ROW)
 #undef KESTROVA_CODE_ROW
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
