@@ -23,6 +23,7 @@ Chromium or python3-websocket.
 import argparse
 import json
 import os
+import re
 import statistics
 import struct
 import subprocess
@@ -88,7 +89,7 @@ def measure(args, browser, manifest_path, hosts):
     return times
 
 
-def start_up_alone(path, runs):
+def start_up_alone(path, runs, extension_id):
     """Without the browser: from starting the host to its answer to a first
     call (the origin frame, then GetAPIVersion), as the browser starts it."""
     frames = b""
@@ -99,7 +100,7 @@ def start_up_alone(path, runs):
     times = []
     for _ in range(runs):
         started = time.perf_counter()
-        host = subprocess.Popen([path, "chrome-extension://lcgjkooenmgombckklhckehfbbdjaacg/"],
+        host = subprocess.Popen([path, f"chrome-extension://{extension_id}/"],
                                 stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         host.stdin.write(frames)
         host.stdin.flush()
@@ -135,8 +136,13 @@ def main():
     parser.add_argument("--rounds", type=int, default=40)
     parser.add_argument("--calls", type=int, default=200)
     parser.add_argument("--host-name", default="com.kestrova.bridge")
-    parser.add_argument("--chromium-id", default="lcgjkooenmgombckklhckehfbbdjaacg")
+    parser.add_argument("--chromium-id",
+                        help="the extension id (default: the one the build derived from its key)")
     args = parser.parse_args()
+    if args.chromium_id is None:
+        with open(os.path.join(args.build_dir, "extension_identity_used.cmake")) as identity:
+            args.chromium_id = re.search(r'KESTROVA_CHROMIUM_EXTENSION_ID "([a-p]{32})"',
+                                         identity.read())[1]
     try:
         from chromium_browser import BrowserError, Chromium, find_chromium
         from https_server import WebServer
@@ -171,7 +177,8 @@ def main():
         except BrowserError as failure:
             print(f"bridge round trip: FAILED {failure}", file=sys.stderr)
             return 1
-    alone = {name: start_up_alone(path, args.rounds * 5) for name, path in hosts.items()}
+    alone = {name: start_up_alone(path, args.rounds * 5, args.chromium_id)
+             for name, path in hosts.items()}
     report(times, alone)
     return 0
 

@@ -11,7 +11,8 @@ tests/e2e/vpcd-profile.json behind vpcd, on a private pcscd:
 Each does --sessions page sessions in a row: ListReaders, ConnectCard, the
 accounts, VerifyPIN, a transfer confirmed in the text window (the card is
 taken out and put back while the window waits; the window presses OK once
-it may), DES and MAC, DisconnectCard; after each session its share of
+it may), DES and MAC, DisconnectCard (with --no-window a transfer that shows no
+window, so that only the pauses set the ceiling); after each session its share of
 --free-calls calls that need no card. Every session's results must equal
 the first session's (the SNUM one more each time).
 
@@ -21,8 +22,8 @@ and back set; resident memory and open descriptors of each process after
 10 sessions, half way and at the end; pcscd's memory and descriptors before
 and after; every result that differed. With --check the run fails (exit 1)
 on a descriptor more at the end than after the first sessions, on resident
-memory grown by more than --rss-limit KiB since then, on a result that
-changed, or on pcscd keeping descriptors after both pages have gone: counts
+memory grown by more than --rss-limit KiB since then (not judged under
+AddressSanitizer, whose own records grow), on a result that changed, or on pcscd keeping descriptors after both pages have gone: counts
 and KiB, never a time.
 
 The daemon runs in private namespaces as in the end-to-end tests (root).
@@ -50,6 +51,8 @@ BLOCK = "4E6F772069732074"
 TRIPLE_KEY = "0123456789ABCDEFFEDCBA9876543210"
 # A transfer (code 252) that the window shows: amount, payee, bank.
 RECORD = "252000000000123456" + " " * 30 + "00409876543210980080111122223333"
+# The same without a window (code 999), for --no-window.
+PLAIN_RECORD = "999" + RECORD[3:]
 MESSAGE = "<Tag1>轉帳確認</Tag1><Tag6>轉入帳號</Tag6>"
 CARDS = {"Virtual PCD 00 00": "123456", "Virtual PCD 00 01": "654321"}
 FREE_CALLS = [
@@ -94,8 +97,13 @@ class Soak:
         self.free_elapsed = 0.0
         self.free_calls = 0
         self.failure = None
+        self.sanitized = False
+        self.plain = args.no_window
 
     def transfer(self, pcsc):
+        if self.plain:
+            return self.page.call("WriteRecordWithSNUMTACProc", self.reader, "", "1003",
+                                  len(PLAIN_RECORD), PLAIN_RECORD, CARDS[self.reader], "")
         errors = self.page.errors
         since = errors.mark()
         number = self.page.request("WriteRecordWithSNUMTACProc", self.reader, "", "1003",
@@ -153,6 +161,7 @@ class Soak:
                 self.free(number)
                 if number in self.checkpoints:
                     self.measured[number] = resident_kib(self.page.pid)
+                    self.sanitized = under_sanitizer(self.page.pid)
             self.elapsed = time.monotonic() - started
             status = self.page.finish()
             if status != 0:
@@ -209,6 +218,13 @@ def report(soaks, pcscd_before, pcscd_after):
     return "\n".join(lines)
 
 
+def under_sanitizer(pid):
+    """AddressSanitizer keeps freed memory in quarantine and grows its own
+    records of allocation sites: resident memory says nothing there."""
+    with open(f"/proc/{pid}/maps") as maps:
+        return "libasan" in maps.read()
+
+
 def problems(soaks, pcscd_before, pcscd_after, rss_limit):
     found = []
     for soak in soaks:
@@ -216,7 +232,9 @@ def problems(soaks, pcscd_before, pcscd_after, rss_limit):
         if end[1] > base[1]:
             found.append(f"{soak.name}: {end[1] - base[1]} descriptors more after "
                          f"{soak.checkpoints[-1]} sessions than after {soak.checkpoints[0]}")
-        if end[0] - base[0] > rss_limit:
+        if soak.sanitized:
+            print(f"{soak.name}: resident memory not judged under AddressSanitizer", flush=True)
+        elif end[0] - base[0] > rss_limit:
             found.append(f"{soak.name}: resident memory grew by {end[0] - base[0]} KiB from "
                          f"session {soak.checkpoints[0]} to {soak.checkpoints[-1]}")
         if soak.differences:
@@ -260,6 +278,8 @@ def main():
     parser.add_argument("--sessions", type=int, default=2000)
     parser.add_argument("--free-calls", type=int, default=20000)
     parser.add_argument("--check", action="store_true")
+    parser.add_argument("--no-window", action="store_true",
+                        help="a transfer that shows no window: only the pauses set the ceiling")
     parser.add_argument("--rss-limit", type=int, default=300, help="KiB")
     args = parser.parse_args()
     args.case = "soak"

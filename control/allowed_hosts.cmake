@@ -19,3 +19,10 @@ unset(_octet)
 target_compile_definitions(kestrova_control PRIVATE
   KESTROVA_ALLOWED_HOST_0="${KESTROVA_ALLOWED_HOST_0}"
   KESTROVA_ALLOWED_HOST_1="${KESTROVA_ALLOWED_HOST_1}")
+
+add_executable(kestrova_allowed_hosts_probe EXCLUDE_FROM_ALL
+  allowed_hosts_probe.cpp hosting_page_check.cpp url_parts.cpp)
+target_link_libraries(kestrova_allowed_hosts_probe PRIVATE kestrova_options kestrova_platform)
+target_compile_definitions(kestrova_allowed_hosts_probe PRIVATE
+  KESTROVA_ALLOWED_HOST_0="${KESTROVA_ALLOWED_HOST_0}"
+  KESTROVA_ALLOWED_HOST_1="${KESTROVA_ALLOWED_HOST_1}")

@@ -18,9 +18,11 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <variant>
 
 #include "bridge/host/bridge_session.h"
+#include "bridge/host/frame_io.h"
 #include "bridge/host/reply.h"
 #include "bridge/host/request.h"
 #include "platform/console_user_interface.h"
@@ -58,6 +60,7 @@ void CheckOneMessage(std::string_view body) {
         }
         reply = ErrorReply(request.id, kInvalidRequestCode, request.method);
     }
+    Require(reply.size() <= kMaxFrameBytes);
     const Json json = Json::parse(reply, nullptr, false);
     Require(!json.is_discarded());
     Require(id ? json["id"] == *id : json["id"].is_null());
@@ -87,17 +90,28 @@ void RunStream(std::string_view bytes) {
     const int threadsBefore = ThreadCount();
     int input[2];
     Require(pipe(input) == 0);
-    // Inputs stay far below what a pipe holds.
-    Require(write(input[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
-    close(input[1]);
+    // An input may be more than a pipe holds: written while the session reads.
+    std::thread writer([&bytes, fd = input[1]] {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
+            if (count <= 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(count);
+        }
+        close(fd);
+    });
     const int output = open("/dev/null", O_WRONLY);
     Require(output >= 0);
     std::ostream nowhere(nullptr);
     platform::ConsoleUserInterface view(nowhere, platform::ConfirmMode::kCancel, -1);
     const int status = RunBridgeSession(input[0], output, view);
     Require(status == kSessionClosed || status == kSessionRefused);
-    close(output);
+    // A refused session leaves the rest unread: the writer is let go.
     close(input[0]);
+    writer.join();
+    close(output);
     WaitForThreadsBack(threadsBefore);
 }
 

@@ -97,6 +97,13 @@ constexpr std::array kOptionSpecs = {
                [](Options& options, std::string_view value) {
                    return Choose(value, kConfirmWords, options.confirm);
                }},
+    OptionSpec{"--root", OptionValue::Required, "DIR",
+               "doctor: check the installation staged under DIR (as cmake --install with DESTDIR "
+               "puts it) instead of the system's",
+               [](Options& options, std::string_view value) {
+                   options.root = std::string(value);
+                   return !value.empty();
+               }},
 };
 
 struct CommandSpec {
@@ -108,7 +115,7 @@ struct CommandSpec {
 constexpr std::array kCommandSpecs = {
     CommandSpec{"run", Command::Run, true},          CommandSpec{"shell", Command::Shell, false},
     CommandSpec{"methods", Command::Methods, false}, CommandSpec{"demo", Command::Demo, false},
-    CommandSpec{"help", Command::Help, false},
+    CommandSpec{"help", Command::Help, false},       CommandSpec{"doctor", Command::Doctor, false},
 };
 
 const OptionSpec* FindOption(std::string_view name) {
@@ -240,6 +247,14 @@ std::variant<Options, CommandLineError> ParseCommandLine(
         return CommandLineError{
             "demo runs on the built-in virtual card and takes only --ui and --confirm"};
     }
+    if (command->command == Command::Doctor &&
+        (options.pageUrl || options.confirm || options.ui != UiChoice::Auto)) {
+        return CommandLineError{
+            "doctor takes only --json, --simulate[=PROFILE], --pcsc-library and --root"};
+    }
+    if (command->command != Command::Doctor && !options.root.empty()) {
+        return CommandLineError{"--root is for doctor"};
+    }
     if (command->takesFile && !file) {
         return CommandLineError{std::string(command->name) +
                                 " needs a file (or - for standard input)"};
@@ -266,6 +281,11 @@ Commands:
   demo          a transfer on the built-in virtual card from start to end,
                 each call printed with what it does; the card is taken out
                 and put back while the confirmation window is open
+  doctor        check this machine for a bank page: the PC/SC service, the
+                readers and cards (ATR only), each browser's registration
+                of kestrova-host and its extension, host.conf; one line per
+                check with how to fix a problem (--json for tools); exits
+                with 1 when anything needs fixing
   help          print this text (also --help, -h); --version prints the
                 version
 
@@ -354,6 +374,7 @@ Demo:
   It exits with 0 for a confirmed transfer, 1 for a cancelled or refused one.
 
 Examples:
+  kestrova doctor
   kestrova demo
   kestrova run examples/crypto.txt
   kestrova run --simulate examples/accounts.txt

@@ -10,7 +10,7 @@
 
 namespace kestrova::host {
 
-enum class Command { Help, Version, Run, Shell, Methods, Demo };
+enum class Command { Help, Version, Run, Shell, Methods, Demo, Doctor };
 
 // Where the confirmation window is shown. Auto: the Qt window when a display
 // is available and kestrova was built with Qt, else the console.
@@ -34,6 +34,9 @@ struct Options {
     std::string profile;
     UiChoice ui = UiChoice::Auto;
     std::optional<ConfirmAnswer> confirm;
+    // doctor: check an installation staged under this folder instead of
+    // the system's.
+    std::string root;
 };
 
 struct CommandLineError {

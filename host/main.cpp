@@ -1,5 +1,6 @@
 // kestrova: runs a page's calls on the control from a file or a terminal.
 
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <iostream>
@@ -12,6 +13,7 @@
 #include "host/call_runner.h"
 #include "host/command_line.h"
 #include "host/demo.h"
+#include "host/doctor.h"
 #include "host/input_file.h"
 #include "host/page_site.h"
 #include "host/script_directives.h"
@@ -82,6 +84,31 @@ int Run(const Options& options) {
     return RunOn(control, options, directives);
 }
 
+// Checks the service the options name, and the installation they name.
+int Doctor(const Options& options) {
+    std::unique_ptr<SimulatedService> simulation;
+    if (options.simulate) {
+        auto started = SimulatedService::Start(options.profile);
+        if (const auto* error = std::get_if<std::string>(&started)) {
+            std::cerr << "kestrova: --simulate: " << *error << '\n';
+            return kExitFailure;
+        }
+        simulation = std::move(std::get<std::unique_ptr<SimulatedService>>(started));
+        kestrova::SetCardServiceLibrary(simulation->ServiceLibraryPath().c_str());
+    } else if (options.pcscLibrary) {
+        kestrova::SetCardServiceLibrary(options.pcscLibrary->c_str());
+    }
+    InstallLayout layout = InstalledLayout();
+    layout.root = options.root;
+    // kestrova-host reads KESTROVA_HOST_CONFIG when it is set.
+    const char* named = std::getenv("KESTROVA_HOST_CONFIG");
+    layout.configFile =
+        named != nullptr && *named != '\0' ? named : options.root + layout.configFile;
+    const DoctorReport report = RunDoctor(layout, kComponentVersion, kBridgeProtocolVersion);
+    std::cout << (options.json ? ReportJson(report) : ReportText(report));
+    return report.AllPassed() ? kExitSuccess : 1;
+}
+
 int Main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto parsed = ParseCommandLine(arguments);
@@ -105,6 +132,8 @@ int Main(int argc, char** argv) {
             return Run(options);
         case Command::Demo:
             return RunDemo(options, std::cout, std::cerr);
+        case Command::Doctor:
+            return Doctor(options);
     }
     return kExitFailure;
 }

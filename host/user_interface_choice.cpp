@@ -101,7 +101,8 @@ platform::ConfirmMode ConsoleConfirmMode(const std::optional<ConfirmAnswer>& con
 }
 
 std::unique_ptr<platform::UserInterface> MakeUserInterface(UiKind kind, std::ostream& out,
-                                                           platform::ConfirmMode confirm) {
+                                                           platform::ConfirmMode confirm,
+                                                           std::string answerReason) {
 #ifdef KESTROVA_WITH_QT
     if (kind == UiKind::Qt) {
         if (auto qt = LoadQtUserInterface()) {
@@ -115,7 +116,8 @@ std::unique_ptr<platform::UserInterface> MakeUserInterface(UiKind kind, std::ost
 #else
     static_cast<void>(kind);
 #endif
-    return std::make_unique<platform::ConsoleUserInterface>(out, confirm, 0);
+    return std::make_unique<platform::ConsoleUserInterface>(out, confirm, 0,
+                                                            std::move(answerReason));
 }
 
 }  // namespace kestrova::host

@@ -37,7 +37,10 @@ platform::ConfirmMode ConsoleConfirmMode(const std::optional<ConfirmAnswer>& con
                                          platform::ConfirmMode fallback);
 
 // The chosen view; the console one prints on `out` and reads standard input.
+// `answerReason` says on the console why its confirm mode answers without
+// asking.
 std::unique_ptr<platform::UserInterface> MakeUserInterface(UiKind kind, std::ostream& out,
-                                                           platform::ConfirmMode confirm);
+                                                           platform::ConfirmMode confirm,
+                                                           std::string answerReason = "--confirm");
 
 }  // namespace kestrova::host

@@ -68,10 +68,12 @@ void ConsoleDialogWindow::Show(bool askingUser) {
     out_ << std::flush;
 }
 
-void ConsoleDialogWindow::SayPressed(int buttonId) {
+void ConsoleDialogWindow::SayPressed(int buttonId, std::string_view reason) {
     std::string line(1, '[');
     line += ButtonText(buttonId, buttonId == kDialogOk ? "OK" : "Cancel");
-    line += "] pressed without asking (--confirm)";
+    line += "] pressed without asking (";
+    line += reason;
+    line += ")";
     Say(line);
 }
 

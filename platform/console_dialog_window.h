@@ -38,8 +38,9 @@ class ConsoleDialogWindow final : public DialogWindow {
     std::optional<std::uint32_t> TakeDueTimer(Clock::time_point now);
     // One line for the user, outside the window's own texts.
     void Say(std::string_view utf8Line);
-    // Tells that a button was pressed for the user, naming it as shown.
-    void SayPressed(int buttonId);
+    // Tells that a button was pressed for the user, naming it as shown, and
+    // why nobody was asked.
+    void SayPressed(int buttonId, std::string_view reason);
 
     // DialogWindow
     void SetCaption(std::string_view text) override;

@@ -92,8 +92,8 @@ class InputLines {
 
 }  // namespace
 
-std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode mode,
-                             int inputFd) {
+std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode mode, int inputFd,
+                             std::string_view answerReason) {
     ConsoleDialogWindow window(dialog.Template(), out);
     dialog.OnInitDialog(window);
     if (window.Ended()) {
@@ -103,7 +103,7 @@ std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode
     window.Show(asking);
 
     if (mode == ConfirmMode::kCancel) {
-        window.SayPressed(kDialogCancel);
+        window.SayPressed(kDialogCancel, answerReason);
         return Finish(dialog, window);
     }
     if (asking && isatty(inputFd) != 1) {
@@ -114,7 +114,7 @@ std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode
     InputLines input(inputFd);
     while (!window.Ended()) {
         if (mode == ConfirmMode::kOk && window.OkEnabled()) {
-            window.SayPressed(kDialogOk);
+            window.SayPressed(kDialogOk, answerReason);
             dialog.OnOK(window);
             break;
         }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <string_view>
 
 #include "platform/modal_dialog.h"
 
@@ -18,7 +19,9 @@ enum class ConfirmMode {
 
 // Shows the dialog on `out` and runs it until it ends. In kAsk mode the
 // answer comes from `inputFd`; when that is no terminal, nobody can answer,
-// so the window says so and ends as cancelled.
-std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode mode, int inputFd);
+// so the window says so and ends as cancelled. `answerReason` says why a
+// kOk or kCancel mode answers without asking ("--confirm").
+std::int32_t RunConsoleModal(ModalDialog& dialog, std::ostream& out, ConfirmMode mode, int inputFd,
+                             std::string_view answerReason = "--confirm");
 
 }  // namespace kestrova::platform

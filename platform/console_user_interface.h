@@ -7,6 +7,7 @@
 // confirm mode (kestrova run --confirm ok|cancel).
 
 #include <iosfwd>
+#include <string>
 
 #include "platform/console_modal_run.h"
 #include "platform/user_interface.h"
@@ -16,8 +17,9 @@ namespace kestrova::platform {
 class ConsoleUserInterface final : public UserInterface {
   public:
     ConsoleUserInterface();
+    // `answerReason`: why kOk or kCancel answers without asking.
     explicit ConsoleUserInterface(std::ostream& out, ConfirmMode confirm = ConfirmMode::kAsk,
-                                  int inputFd = 0);
+                                  int inputFd = 0, std::string answerReason = "--confirm");
 
     void ShowMessageBox(std::string_view text, std::string_view caption,
                         MessageBoxIcon icon) override;
@@ -27,6 +29,7 @@ class ConsoleUserInterface final : public UserInterface {
     std::ostream* out_;
     ConfirmMode confirm_ = ConfirmMode::kAsk;
     int inputFd_ = 0;
+    std::string answerReason_ = "--confirm";
 };
 
 }  // namespace kestrova::platform

@@ -75,6 +75,12 @@ bool ForgetContextIfLost(std::int32_t result, ServiceCall call) {
         return false;
     }
     CardService& service = TheCardService();
+    // The client library keeps its side of the context, memory and the socket
+    // to the service, until the context is released, even when the service
+    // that made it is gone: each restart of the service would leave one.
+    if (service.contextOpen != 0 && service.functions.releaseContext != nullptr) {
+        (void)service.functions.releaseContext(service.context);
+    }
     ForgetRegistrationsAndCards(service);
     service.currentCard = 0;
     service.transactionCard = 0;

@@ -28,8 +28,10 @@ std::int32_t EstablishCardContext();
 // (connect, listing) or on a card handle (status) that answers that the
 // service is gone (the daemon stopped or restarted; for a context call also
 // an invalid handle, which is then the context) loses the context and every
-// connection made in it: all are forgotten, so the next operation
-// establishes a new context. Returns true when that happened.
+// connection made in it: the context is released (whatever the service
+// answers, so that the client library lets go of its side) and all are
+// forgotten, so the next operation establishes a new context. Returns true
+// when that happened.
 enum class ServiceCall : std::uint8_t { kOnContext, kOnCard };
 bool ForgetContextIfLost(std::int32_t result, ServiceCall call);
 

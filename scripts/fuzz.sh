@@ -21,7 +21,10 @@ for target in "${targets[@]}"; do
   corpus="build-fuzz/corpus/$(basename "$target")"
   rm -rf "$corpus" && mkdir -p "$corpus"
   [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
-  args=(-runs="$runs" -max_len=4096 -seed=1 "$corpus")
+  # The bridge's messages may be deep and long (its seeds nest 20,000 levels).
+  max_len=4096
+  [ "$(basename "$target")" = fuzz_bridge_messages ] && max_len=262144
+  args=(-runs="$runs" -max_len="$max_len" -seed=1 "$corpus")
   log="build-fuzz/$(basename "$target").log"
   if ! "$target" "${args[@]}" >"$log" 2>&1; then
     cat "$log" >&2

@@ -10,6 +10,9 @@ demo_packages=(
   # Configuring finds the test framework and OpenSSL; the virtual card's
   # profiles are JSON.
   libgtest-dev libgmock-dev libssl-dev libpcsclite-dev nlohmann-json3-dev
+  # The browser extension is packed and signed by a Python script with the
+  # openssl command.
+  openssl python3
   # The Qt window and its Ming face for Chinese texts.
   qt6-base-dev fonts-arphic-uming
 )
@@ -32,6 +35,8 @@ packages=(
   xauth fonts-wine
   # The Windows installer, made with NSIS.
   nsis
+  # The Debian package is checked with lintian.
+  lintian
   # The browser tests: the sample bank page in headless Chromium and Firefox
   # ESR, driven over their debugging protocols, served over https.
   chromium firefox-esr python3-websocket openssl

@@ -91,7 +91,7 @@ void CTxnConfirmDlg::OnInitDialog(platform::DialogWindow& window) {
         const std::string_view value = TextOf(m_rowValue[static_cast<std::size_t>(i)]);
         window.SetItemText(kConfirmRow1Value + 2 * i, value);
         // Each value is read with its row's caption, as one line.
-        const std::string_view caption = TextOf(m_tagText[static_cast<std::size_t>(5 + i)]);
+        const std::string_view caption = TextOf(m_tagText[static_cast<std::size_t>(i) + 5]);
         window.SetItemAccessibleName(
             kConfirmRow1Value + 2 * i,
             caption.empty() ? std::string(value) : std::string(caption) + " " + std::string(value));

@@ -43,6 +43,12 @@ function isRequest(message) {
                                        typeof value === "number" || typeof value === "boolean");
 }
 
+// The host's own status, which sends no card command.
+function isStatusQuery(message) {
+  return message !== null && typeof message === "object" && Number.isSafeInteger(message.id) &&
+         message.id >= 0 && message.query === "status" && Object.keys(message).length === 2;
+}
+
 function disconnectReason(port) {
   // Chromium reports through runtime.lastError, Firefox through port.error.
   const error = extensionApi.runtime.lastError ?? port.error;
@@ -76,6 +82,10 @@ function connectPage(pagePort) {
   });
   pagePort.onMessage.addListener((message) => {
     if (!open) {
+      return;
+    }
+    if (isStatusQuery(message)) {
+      hostPort.postMessage({ id: message.id, query: "status" });
       return;
     }
     if (!isRequest(message)) {

@@ -35,7 +35,7 @@
         data.channel !== CHANNEL || data.toPage) {
       return;
     }
-    if (data.type !== "call" && data.type !== "connect") {
+    if (data.type !== "call" && data.type !== "connect" && data.type !== "status") {
       return;
     }
     if (port === null) {
@@ -43,6 +43,8 @@
     }
     if (data.type === "call") {
       port.postMessage({ id: data.id, method: data.method, args: data.args });
+    } else if (data.type === "status") {
+      port.postMessage({ id: data.id, query: "status" });
     }
   });
 

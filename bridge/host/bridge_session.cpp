@@ -1,13 +1,16 @@
 #include "bridge/host/bridge_session.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <variant>
 
 #include "bridge/host/closable_user_interface.h"
+#include "bridge/host/host_status.h"
 #include "bridge/host/input_pump.h"
 #include "bridge/host/reply.h"
 #include "bridge/host/request.h"
+#include "bridge/host/session_log.h"
 #include "control/dispatch.h"
 #include "control/hosting_page_check.h"
 #include "control/kestrova_ctrl.h"
@@ -60,19 +63,33 @@ InvokeResult Call(CKestrovaCtrl& control, const Request& request) {
     return InvokeMethod(control, request.method, request.arguments);
 }
 
-std::string Answer(CKestrovaCtrl& control, std::string& body) {
+// Only an allowed page has a session, so the status is its own.
+std::string AnswerStatus(const Request& request, SessionLog& log) {
+    std::string reply = StatusReply(request.id);
+    log.Status(reply);
+    return reply;
+}
+
+std::string Answer(CKestrovaCtrl& control, SessionLog& log, std::string& body) {
     auto parsed = ParseRequest(body);
     platform::WipeBuffer(body);
     if (const auto* refusal = std::get_if<ProtocolError>(&parsed)) {
         return ErrorReply(refusal->id, refusal->code, refusal->message);
     }
     const Request& request = std::get<Request>(parsed);
-    const InvokeResult outcome = Call(control, request);
-    if (!outcome.Succeeded()) {
-        return ErrorReply(request.id,
-                          ScriptErrorNumber(static_cast<std::uint32_t>(outcome.Error().code)),
-                          outcome.Error().message);
+    if (request.statusQuery) {
+        return AnswerStatus(request, log);
     }
+    const auto started = std::chrono::steady_clock::now();
+    const InvokeResult outcome = Call(control, request);
+    const auto took = std::chrono::steady_clock::now() - started;
+    if (!outcome.Succeeded()) {
+        const std::int32_t code =
+            ScriptErrorNumber(static_cast<std::uint32_t>(outcome.Error().code));
+        log.Refused(request.method, code, took);
+        return ErrorReply(request.id, code, outcome.Error().message);
+    }
+    log.Call(request.method, outcome.Value(), took);
     std::string reply = ResultReply(request.id, outcome.Value());
     if (reply.size() > kMaxFrameBytes) {
         return ErrorReply(request.id, kInternalErrorCode, "the result is larger than 1 MiB");
@@ -82,7 +99,8 @@ std::string Answer(CKestrovaCtrl& control, std::string& body) {
 
 // The origin is the page's address for the whole connection. Nothing when
 // the connection is open, else how the session ends.
-std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite& page) {
+std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite& page,
+                                  SessionLog& log) {
     InputItem first = input.Next();
     switch (first.kind) {
         case InputKind::kEnd:
@@ -107,6 +125,7 @@ std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite
     // Whatever the extension let through, a page the control would refuse
     // gets no session: no call is read, no reader is touched.
     const std::string pageAddress = std::get<std::string>(hello) + "/";
+    log.Origin(std::get<std::string>(hello));
     if (!IsAllowedOrigin(pageAddress)) {
         WriteFrame(outputFd, ErrorReply(std::nullopt, kRefusedPageCode,
                                         "the origin is not an https site of the bank: no "
@@ -119,7 +138,7 @@ std::optional<int> OpenConnection(InputPump& input, int outputFd, host::PageSite
     return std::nullopt;
 }
 
-int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
+int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control, SessionLog& log) {
     for (;;) {
         InputItem item = input.Next();
         std::string reply;
@@ -136,7 +155,7 @@ int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
                 reply = BusyReply(item.id);
                 break;
             case InputKind::kMessage:
-                reply = Answer(control, item.body);
+                reply = Answer(control, log, item.body);
                 break;
         }
         if (!WriteFrame(outputFd, reply)) {
@@ -147,7 +166,9 @@ int ServeCalls(InputPump& input, int outputFd, CKestrovaCtrl& control) {
 
 }  // namespace
 
-int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view) {
+int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view, SessionLog* log) {
+    SessionLog none(nullptr, {});
+    SessionLog& record = log != nullptr ? *log : none;
     // A box already up when the page goes is dismissed at once; the watch
     // of a confirmation window and the closed interface see to the rest.
     InputPump input(inputFd, [&view] { view.DismissFromAnotherThread(); });
@@ -155,10 +176,10 @@ int RunBridgeSession(int inputFd, int outputFd, platform::UserInterface& view) {
     // Its card service disconnects the cards when it goes.
     CKestrovaCtrl control;
     host::PageSite page(control, &userInterface);
-    if (const std::optional<int> ended = OpenConnection(input, outputFd, page)) {
+    if (const std::optional<int> ended = OpenConnection(input, outputFd, page, record)) {
         return *ended;
     }
-    return ServeCalls(input, outputFd, control);
+    return ServeCalls(input, outputFd, control, record);
 }
 
 }  // namespace kestrova::bridge

@@ -10,27 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "host/command_line.h"
+#include "host/host_config.h"
 
 namespace kestrova::bridge {
 
-struct HostOptions {
-    // The simulated readers and cards; profile empty: the built-in ones.
-    bool simulate = false;
-    std::string profile;
-    host::UiChoice ui = host::UiChoice::Auto;
-    std::optional<host::ConfirmAnswer> confirm;
-    // What the browser passed, in order.
-    std::vector<std::string> callerArguments;
-};
-
-// One option word: "simulate", "simulate=PROFILE", "ui=qt|console|auto",
-// "confirm=ok|cancel". The error names the word, or nothing on success.
-std::optional<std::string> ApplyOptionWord(std::string_view word, HostOptions& options);
-
-// A configuration file's text: one option word a line, blank lines and text
-// after '#' ignored. The error names the line.
-std::optional<std::string> ApplyConfigText(std::string_view text, HostOptions& options);
+using host::ApplyConfigText;
+using host::ApplyOptionWord;
+using host::HostOptions;
 
 // The arguments after the program name: "--WORD" is an option word, anything
 // else is the browser's. Chrome's "--parent-window=N" (Windows) is ignored.

@@ -8,6 +8,15 @@ set(KESTROVA_CHROME_HOSTS_DIR "/etc/opt/chrome/native-messaging-hosts" CACHE PAT
   "Where Google Chrome looks for native messaging host manifests")
 set(KESTROVA_FIREFOX_HOSTS_DIR "/usr/lib/mozilla/native-messaging-hosts" CACHE PATH
   "Where Firefox looks for native messaging host manifests")
+# `kestrova doctor` checks these very places.
+target_compile_definitions(kestrova_host PRIVATE
+  KESTROVA_HOST_CONFIG_FILE="${KESTROVA_HOST_CONFIG_FILE}"
+  KESTROVA_CHROMIUM_HOSTS_DIR="${KESTROVA_CHROMIUM_HOSTS_DIR}"
+  KESTROVA_CHROME_HOSTS_DIR="${KESTROVA_CHROME_HOSTS_DIR}"
+  KESTROVA_FIREFOX_HOSTS_DIR="${KESTROVA_FIREFOX_HOSTS_DIR}"
+  KESTROVA_CHROMIUM_EXTERNAL_DIR="${KESTROVA_CHROMIUM_EXTERNAL_DIR}"
+  KESTROVA_CHROME_EXTERNAL_DIR="${KESTROVA_CHROME_EXTERNAL_DIR}"
+  KESTROVA_FIREFOX_XPI_FILE="${KESTROVA_FIREFOX_XPI_FILE}")
 
 set(_home lib/kestrova)
 install(TARGETS kestrova-host RUNTIME DESTINATION ${_home}/bin)
@@ -73,6 +82,15 @@ add_custom_command(OUTPUT ${_scripts}/changelog.gz
 add_custom_target(kestrova_package_changelog ALL DEPENDS ${_scripts}/changelog.gz)
 install(FILES ${_package}/copyright ${_scripts}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrova)
+
+# Only what the package ships, for the package preset: `cmake --build
+# --preset package && (cd build-package && cpack -G DEB)`.
+add_custom_target(kestrova_package_contents)
+add_dependencies(kestrova_package_contents kestrova-host kestrova_sim_pcsc kestrova_sim_cards
+  kestrova_extension kestrova_page_declaration_file kestrova_package_changelog)
+if(TARGET kestrova_ui_qt)
+  add_dependencies(kestrova_package_contents kestrova_ui_qt)
+endif()
 
 set(CPACK_PACKAGE_NAME "kestrova")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")

@@ -26,12 +26,15 @@
 #include "bridge/host/bridge_session.h"
 #include "bridge/host/host_options.h"
 #include "bridge/host/host_usage.h"
+#include "bridge/host/session_log.h"
+#include "host/doctor.h"
 #include "reader/service_binding.h"
 
 #ifdef _WIN32
 #include "platform/default_user_interface.h"
 #include "platform/executable_location.h"
 #else
+#include "host/card_moving_user_interface.h"
 #include "host/simulated_service.h"
 #include "host/user_interface_choice.h"
 #endif
@@ -86,6 +89,51 @@ std::optional<std::string> ReadConfiguration(bridge::HostOptions& options) {
     return std::nullopt;
 }
 
+// "--doctor" or "--doctor --json": the checks of `kestrova doctor` on this
+// installation, and their exit status; nothing for any other command line.
+std::optional<int> Doctor(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (arguments.empty() || arguments[0] != "--doctor") {
+        return std::nullopt;
+    }
+    const bool json = arguments.size() == 2 && arguments[1] == "--json";
+    if (arguments.size() > (json ? 2U : 1U)) {
+        Log() << "--doctor takes only --json\n";
+        return kExitRefused;
+    }
+    host::InstallLayout layout = host::InstalledLayout();
+    const char* named = std::getenv("KESTROVA_HOST_CONFIG");
+    layout.configFile = named != nullptr && *named != '\0' ? named : InstalledConfigFile();
+    const host::DoctorReport report =
+        host::RunDoctor(layout, host::kComponentVersion, host::kBridgeProtocolVersion);
+    std::cout << (json ? host::ReportJson(report) : host::ReportText(report));
+    return report.AllPassed() ? 0 : 1;
+}
+
+// The diagnostics log's file, appended to; null when there is none or it
+// cannot be opened (said on standard error: the page is served anyway).
+std::unique_ptr<std::ofstream> OpenLog(const std::string& path) {
+    if (path.empty()) {
+        return nullptr;
+    }
+    auto file = std::make_unique<std::ofstream>(path, std::ios::app | std::ios::binary);
+    if (!*file) {
+        Log() << "log: cannot open " << path << " for appending\n";
+        return nullptr;
+    }
+    return file;
+}
+
+// Serves the page, with the start and the end in the log.
+int RunLogged(const bridge::HostOptions& options, int messages, platform::UserInterface& view) {
+    const std::unique_ptr<std::ofstream> file = OpenLog(options.logPath);
+    bridge::SessionLog log(file.get(), "pid " + std::to_string(getpid()));
+    log.Started(host::kComponentVersion);
+    const int status = bridge::RunBridgeSession(STDIN_FILENO, messages, view, &log);
+    log.Ended(status);
+    return status;
+}
+
 // Messages go out on a copy of standard output; whatever a library might
 // print there goes to standard error, so that the browser reads nothing but
 // messages. -1 when that cannot be done.
@@ -132,6 +180,9 @@ bool TakeOptions(int argc, char** argv, bridge::HostOptions& options) {
             "kestrova-host.exe";
     }
 #endif
+    if (!error && options.simulateRemoval && !options.simulate) {
+        error = "simulate-removal=auto moves the simulated card: it needs simulate";
+    }
     if (error) {
         Log() << *error << " (see kestrova-host --help)\n";
         return false;
@@ -150,6 +201,9 @@ int Main(int argc, char** argv) {
     if (const auto asked = HelpOrVersion(argc, argv)) {
         return *asked;
     }
+    if (const auto checked = Doctor(argc, argv)) {
+        return *checked;
+    }
     bridge::HostOptions options;
     if (!TakeOptions(argc, argv, options)) {
         return kExitRefused;
@@ -160,14 +214,33 @@ int Main(int argc, char** argv) {
         return kExitRefused;
     }
     // The system's windows: the confirmation dialog and the message boxes.
-    return bridge::RunBridgeSession(STDIN_FILENO, messages, platform::DefaultUserInterface());
+    return RunLogged(options, messages, platform::DefaultUserInterface());
 }
 
 #else
 
+// Why the text window answers by itself: it writes to the browser's log,
+// where nobody can answer it.
+std::string AnswerReason(const bridge::HostOptions& options,
+                         const host::UiEnvironment& environment) {
+    if (options.confirm) {
+        return *options.confirm == host::ConfirmAnswer::Ok ? "confirm=ok" : "confirm=cancel";
+    }
+    if (options.ui == host::UiChoice::Console) {
+        return "ui=console, and nobody can answer in the browser's log";
+    }
+    if (!environment.qtBuilt) {
+        return "kestrova-host has no Qt window";
+    }
+    return "no display for the window: DISPLAY and WAYLAND_DISPLAY are unset";
+}
+
 int Main(int argc, char** argv) {
     if (const auto asked = HelpOrVersion(argc, argv)) {
         return *asked;
+    }
+    if (const auto checked = Doctor(argc, argv)) {
+        return *checked;
     }
     // A reply to a browser that has gone is a failed write, not a signal.
     static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
@@ -186,8 +259,8 @@ int Main(int argc, char** argv) {
         simulation = std::move(std::get<std::unique_ptr<host::SimulatedService> >(started));
         SetCardServiceLibrary(simulation->ServiceLibraryPath().c_str());
     }
-    const auto chosen =
-        host::ChooseUi(options.ui, options.confirm.has_value(), host::CurrentUiEnvironment());
+    const host::UiEnvironment environment = host::CurrentUiEnvironment();
+    const auto chosen = host::ChooseUi(options.ui, options.confirm.has_value(), environment);
     if (const auto* failure = std::get_if<std::string>(&chosen)) {
         Log() << *failure << '\n';
         return kExitRefused;
@@ -196,13 +269,18 @@ int Main(int argc, char** argv) {
     // cancels unless told to confirm.
     const std::unique_ptr<platform::UserInterface> view = host::MakeUserInterface(
         std::get<host::UiKind>(chosen), std::cerr,
-        host::ConsoleConfirmMode(options.confirm, false, platform::ConfirmMode::kCancel));
+        host::ConsoleConfirmMode(options.confirm, false, platform::ConfirmMode::kCancel),
+        AnswerReason(options, environment));
+    std::unique_ptr<platform::UserInterface> movingCard;
+    if (options.simulateRemoval) {
+        movingCard = std::make_unique<host::CardMovingUserInterface>(*view, *simulation, std::cerr);
+    }
     const int messages = SetMessagesAside();
     if (messages < 0) {
         Log() << "cannot set standard output aside\n";
         return kExitRefused;
     }
-    return bridge::RunBridgeSession(STDIN_FILENO, messages, *view);
+    return RunLogged(options, messages, movingCard ? *movingCard : *view);
 }
 
 #endif

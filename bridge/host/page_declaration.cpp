@@ -59,11 +59,27 @@ export interface KestrovaVersions {
   toString(): string;
 }
 
+/** What Kestrova sees without a card command: whether the PC/SC service
+ *  runs ("stopped": installed but not running; "missing": not installed;
+ *  "failing": it answers with another error), how many readers it lists and
+ *  how many of them hold a card, and the host's versions. */
+export interface KestrovaStatus {
+  readonly service: "running" | "stopped" | "missing" | "failing";
+  readonly readers: number;
+  readonly cards: number;
+  readonly version: string;
+  readonly protocol: number;
+}
+
 export interface KestrovaBridge extends KestrovaControl {
   /** Resolves with the host's versions once it is ready for calls; rejects
    *  with code "NotInstalled" when Kestrova is not installed and
    *  "HostVersion" when the host speaks a protocol the extension does not. */
   ready(): Promise<KestrovaVersions>;
+  /** The service and its readers and cards, from the host, for a sentence
+   *  that tells the person what is wrong before a card is asked for. Starts
+   *  the host if need be; rejects as ready() does. */
+  status(): Promise<KestrovaStatus>;
   /** Any method by name, for names the page learns at run time. */
   call(method: string, ...args: Array<number | string | null>): Promise<number | string | null>;
   readonly KestrovaError: new (code: KestrovaError["code"], message: string) => KestrovaError;
@@ -78,6 +94,11 @@ declare global {
     /** Present only on the pages the bridge serves; the "kestrova-available"
      *  event on window says when it has appeared. */
     readonly kestrova?: KestrovaBridge;
+  }
+  interface WindowEventMap {
+    /** window.kestrova has appeared. It never comes where the extension is
+     *  missing or the site is not one of the bank's: wait with a time-out. */
+    "kestrova-available": Event;
   }
 }
 )";

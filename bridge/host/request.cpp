@@ -293,6 +293,17 @@ std::variant<Request, ProtocolError> ParseRequest(std::string_view body) {
     if (!id) {
         return Invalid("\"id\" must be an integer from 0 to 2^53-1");
     }
+    const auto query = message->find("query");
+    if (query != message->end()) {
+        if (!query->is_string() || query->get<std::string>() != "status" ||
+            message->contains("method")) {
+            return Invalid("\"query\" must be \"status\", without a \"method\"", id);
+        }
+        Request request;
+        request.id = *id;
+        request.statusQuery = true;
+        return request;
+    }
     const auto method = message->find("method");
     if (method == message->end() || !method->is_string()) {
         return Invalid("\"method\" must be a string", id);

@@ -40,6 +40,9 @@ struct ProtocolError {
 
 struct Request {
     std::int64_t id = 0;
+    // {"id":N,"query":"status"}: the host's own status, not a method of the
+    // control; method and arguments are then empty.
+    bool statusQuery = false;
     std::string method;
     std::vector<AutomationValue> arguments;
     // The first argument no automation value can hold (a boolean, an array,

@@ -5,9 +5,15 @@
 const PIN_SHOWN_AS = "******";
 const CARD_FILE = "1003";
 const RECORD_LENGTH = 80;
-// The confirmation window's title, OK button and instruction.
-const WINDOW_TAGS = "<Tag1>轉帳確認</Tag1><Tag2>確定</Tag2>" +
-  "<Tag4>請將晶片卡拔出後再插入，然後按「確定」完成交易。</Tag4>";
+// Every text of the confirmation window, in the page's words: the title, the
+// OK and Cancel buttons, the instruction, the heading and the captions of
+// its three rows, which for a transfer (code 252) show the account paid
+// from, the account paid into and the amount. A tag left out would leave
+// its text empty.
+const WINDOW_TAGS = "<Tag1>轉帳確認</Tag1><Tag2>確定</Tag2><Tag3>取消</Tag3>" +
+  "<Tag4>請將晶片卡拔出後再插入，然後按「確定」完成交易。</Tag4>" +
+  "<Tag5>請確認以下轉帳內容</Tag5><Tag6>轉出帳號</Tag6><Tag7>轉入帳號</Tag7>" +
+  "<Tag8>轉帳金額</Tag8>";
 const EXTENSION_WAIT_MS = 3000;
 
 const $ = (id) => document.getElementById(id);
@@ -62,8 +68,36 @@ function enable(...ids) {
   }
 }
 
+// A sentence for what the service lacks, from kestrova.status(), which needs
+// no card; "" when a card can be used.
+function describeStatus(status) {
+  if (status.service === "stopped") {
+    return "The smart-card service is not running on this computer. Start it (on Linux: " +
+      "sudo systemctl start pcscd), then press Find readers again.";
+  }
+  if (status.service === "missing") {
+    return "The smart-card service is not installed on this computer. Install it (on Linux: " +
+      "sudo apt install pcscd), then press Find readers again.";
+  }
+  if (status.service !== "running") {
+    return "The smart-card service does not answer. Restart the computer, then try again.";
+  }
+  if (status.readers === 0) {
+    return "No card reader is connected to this computer. Plug it in, then press Find " +
+      "readers again.";
+  }
+  return "";
+}
+
 async function listReaders() {
   $("reader").replaceChildren();
+  $("connect").disabled = true;
+  const status = await window.kestrova.status();
+  const problem = describeStatus(status);
+  if (problem) {
+    say(problem, "error");
+    return;
+  }
   if (!succeeded(await call("ListReaders"))) {
     return;
   }
@@ -72,7 +106,8 @@ async function listReaders() {
     const name = await call("GetReaderName", index);
     $("reader").append(new Option(name, name));
   }
-  say(count === 0 ? "No card reader found." : `Found ${count} card reader(s).`,
+  const cards = status.cards === 0 ? " Insert your card." : "";
+  say(count === 0 ? "No card reader found." : `Found ${count} card reader(s).${cards}`,
       count === 0 ? "error" : "ok");
   $("connect").disabled = count === 0;
 }
@@ -173,13 +208,19 @@ function step(action) {
   };
 }
 
+// window.kestrova comes with the page or soon after it; where the extension
+// is missing, or this site is not one of the bank's, it never comes.
 function extensionPresent() {
-  if (window.kestrova) {
-    return Promise.resolve(true);
-  }
   return new Promise((resolve) => {
-    window.addEventListener("kestrova-available", () => resolve(true), { once: true });
-    setTimeout(() => resolve(Boolean(window.kestrova)), EXTENSION_WAIT_MS);
+    if (window.kestrova) {
+      resolve(true);
+      return;
+    }
+    const timer = setTimeout(() => resolve(Boolean(window.kestrova)), EXTENSION_WAIT_MS);
+    window.addEventListener("kestrova-available", () => {
+      clearTimeout(timer);
+      resolve(true);
+    }, { once: true });
   });
 }
 

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -234,6 +235,9 @@ TEST_F(BridgeSessionTest, EveryBadRequestGetsItsErrorAndTheSessionGoesOn) {
         {"1e1 is ten", R"({"id":26,"method":"GetReaderName","args":[1e1]})", 26, 0},
         {"a digit string for a long", R"({"id":27,"method":"GetReaderName","args":["0"]})", 27, 0},
         {"a number for a BSTR", R"({"id":28,"method":"ConnectCard","args":[12]})", 28, 0},
+        {"an unknown query", R"({"id":30,"query":"reboot"})", 30, kInvalidRequestCode},
+        {"a query and a method", R"({"id":31,"query":"status","method":"GetAPIVersion"})", 31,
+         kInvalidRequestCode},
         {"still answering", R"({"id":29,"method":"GetAPIVersion","args":[]})", 29, 0},
     };
     std::string bytes = EncodeFrame(kHello);
@@ -258,6 +262,80 @@ TEST_F(BridgeSessionTest, EveryBadRequestGetsItsErrorAndTheSessionGoesOn) {
             EXPECT_FALSE(reply.contains("result")) << exchange.name;
             EXPECT_EQ(reply["error"]["code"], exchange.code) << exchange.name;
             EXPECT_TRUE(reply["error"]["message"].is_string()) << exchange.name;
+        }
+    }
+}
+
+// The host's status: the service and what it sees, without a card command,
+// and only for a page of the allowed sites, as any call of the page.
+TEST_F(BridgeSessionTest, TheStatusTellsAnAllowedPageTheServiceReadersAndCards) {
+    constexpr char kStatus[] = R"({"id":1,"query":"status"})";
+    const struct {
+        const char* name;
+        std::string origin;
+        std::function<void()> arrange;
+        std::string calls;  // the page's calls before it asks
+        Json result;        // null: refused
+    } cases[] = {
+        {"both cards in",
+         "https://card.kestrova.example.com",
+         [] {},
+         "",
+         {{"service", "running"}, {"readers", 2}, {"cards", 2}}},
+        {"a card out",
+         "https://card.kestrova.example.com",
+         [] { ASSERT_TRUE(sim::RemoveCard(kReader)); },
+         "",
+         {{"service", "running"}, {"readers", 2}, {"cards", 1}}},
+        {"a card held by the page",
+         "https://card.kestrova.example.com",
+         [] {},
+         EncodeFrame(R"({"id":0,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})"),
+         {{"service", "running"}, {"readers", 2}, {"cards", 2}}},
+        {"no reader",
+         "https://card.kestrova.example.com",
+         [] {
+             ASSERT_TRUE(sim::RemoveReader(kReader));
+             ASSERT_TRUE(sim::RemoveReader("ACS ACR83U 00 00"));
+         },
+         "",
+         {{"service", "running"}, {"readers", 0}, {"cards", 0}}},
+        {"the service stopped",
+         "https://card.kestrova.example.com",
+         [] { ASSERT_TRUE(sim::FailNextCalls("SCardEstablishContext", 2, 0x8010001DL)); },
+         "",
+         {{"service", "stopped"}, {"readers", 0}, {"cards", 0}}},
+        {"no service library",
+         "https://card.kestrova.example.com",
+         [] { SetCardServiceLibrary("/nonexistent/libpcsclite.so.1"); },
+         "",
+         {{"service", "missing"}, {"readers", 0}, {"cards", 0}}},
+        {"another site", "https://card.kestrova.example.com.evil.example", [] {}, "", nullptr},
+        {"plain http", "http://card.kestrova.example.com", [] {}, "", nullptr},
+    };
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        c.arrange();
+        sim::ClearEvents();
+        const SessionOutcome outcome =
+            Run(EncodeFrame(Json{{"origin", c.origin}}.dump()) + c.calls + EncodeFrame(kStatus));
+        ASSERT_FALSE(outcome.replies.empty()) << c.name;
+        const Json& reply = outcome.replies.back();
+        if (c.result.is_null()) {
+            // No session at all: the origin's refusal is the one reply.
+            EXPECT_EQ(outcome.replies.size(), 1U) << c.name;
+            EXPECT_EQ(reply["error"]["code"], kRefusedPageCode) << c.name;
+            continue;
+        }
+        for (const auto& [field, value] : c.result.items()) {
+            EXPECT_EQ(reply["result"][field], value) << c.name << ": " << field;
+        }
+        EXPECT_EQ(reply["result"]["protocol"], KESTROVA_BRIDGE_PROTOCOL_VERSION) << c.name;
+        if (c.calls.empty()) {
+            for (const std::string& event : sim::Events()) {
+                EXPECT_EQ(event.find("SCardTransmit"), std::string::npos) << c.name << event;
+            }
         }
     }
 }

@@ -135,6 +135,17 @@ def check_packed(root, chromium_id, gecko_id, failures):
             failures.append("%s: the gecko id is %s" % (xpi, manifest))
     except (OSError, KeyError, ValueError, zipfile.BadZipFile) as error:
         failures.append("%s: %s" % (xpi, error))
+    policies = os.path.join(root, "usr/share/kestrova/policies")
+    try:
+        with open(os.path.join(policies, "chromium_managed.json"), encoding="utf-8") as file:
+            forced = json.load(file)["ExtensionInstallForcelist"]
+        with open(os.path.join(policies, "firefox_policies.json"), encoding="utf-8") as file:
+            gecko = json.load(file)["policies"]["ExtensionSettings"][gecko_id]
+        if not forced[0].startswith(chromium_id + ";https://") \
+                or gecko["installation_mode"] != "force_installed":
+            failures.append("the policy templates: %s %s" % (forced, gecko))
+    except (OSError, KeyError, ValueError) as error:
+        failures.append("the policy templates: %s" % error)
     if not os.path.isfile(os.path.join(root, FIREFOX_PREFS)):
         failures.append("missing " + FIREFOX_PREFS)
 

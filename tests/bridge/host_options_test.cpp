@@ -65,6 +65,9 @@ TEST(HostOptions, ConfigurationLinesSetTheOptionsOrNameTheBadLine) {
         {"simulate=", false, "", host::UiChoice::Auto, std::nullopt, "line 1: simulate"},
         {"\n\nverbose\n", false, "", host::UiChoice::Auto, std::nullopt, "line 3: unknown"},
         {"ui=\n", false, "", host::UiChoice::Auto, std::nullopt, "line 1: ui"},
+        {"simulate-removal=manual", false, "", host::UiChoice::Auto, std::nullopt,
+         "line 1: simulate-removal"},
+        {"simulate\nlog=\n", true, "", host::UiChoice::Auto, std::nullopt, "line 2: log"},
     };
     for (const auto& c : cases) {
         HostOptions options;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bridge/host/frame_io.h"
+#include "card/pin_block.h"
 #include "host/call_syntax.h"
 #include "host/value_format.h"
 #include "tests/integration/kestrova_process.h"
@@ -50,6 +51,17 @@ std::vector<Json> Replies(std::string output, bool& whole) {
     return replies;
 }
 
+// Sends the page's frames and keeps the input open until the host has
+// answered the request with the last id, as a browser keeps a page's port
+// open; then the input ends. Gives up after a minute.
+constexpr char kKeepOpenScript[] = R"(frames=$1; out=$2; last=$3; shift 3
+: >"$out"
+{ cat "$frames"; n=0
+  while ! grep -aq "\"id\":$last," "$out" && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+1)); done
+} | "$@" >"$out"
+status=$?; cat "$out"; exit $status
+)";
+
 class HostProcessTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -60,6 +72,18 @@ class HostProcessTest : public ::testing::Test {
 
     KestrovaOutput Host(const std::string& arguments, const std::string& input) {
         return process_.RunProgram(KESTROVA_HOST_PATH, arguments, input);
+    }
+
+    // The host (after `prefix`, a command that runs it) with the page's
+    // frames, its input open until the reply to lastId.
+    KestrovaOutput HostKeptOpen(const std::string& arguments, const std::string& frames, int lastId,
+                                const std::string& prefix = "") {
+        return process_.RunProgram(
+            "/bin/sh", "'" + process_.WriteFile("keep_open.sh", kKeepOpenScript) + "' '" +
+                           process_.WriteFile("frames.bin", frames) + "' '" +
+                           (process_.Directory() / "out.bin").string() + "' " +
+                           std::to_string(lastId) + " " + prefix + " '" + KESTROVA_HOST_PATH +
+                           "' " + arguments);
     }
 
     KestrovaProcess process_;
@@ -196,6 +220,117 @@ TEST_F(HostProcessTest, TheHostExitsWhenThePageGoesDuringTheWindow) {
         EXPECT_EQ(replies[2]["result"], cancelledResult) << view;
     }
     unsetenv("QT_QPA_PLATFORM");
+}
+
+// A transfer record of the sample page's form, to the payee's account.
+constexpr char kPayee[] = "0040987654321098";
+const std::string kRecord =
+    std::string("2520") + "00000000123456" + std::string(30, ' ') + kPayee + "KESTROVA BANK   ";
+
+std::string CallFrame(int id, const std::string& method, const Json& arguments) {
+    return EncodeFrame(Json{{"id", id}, {"method", method}, {"args", arguments}}.dump());
+}
+
+// A page developer's transfer on the simulated card, the card taken out and
+// put back by the host (simulate-removal=auto) and OK pressed by the text
+// window, with the diagnostics log on: the page's status first, and the log
+// afterwards holds every call's name and code but no PIN, PIN block,
+// account number or record text.
+TEST_F(HostProcessTest, ASimulatedTransferCompletesAndItsLogHoldsNoSecret) {
+    const std::string log = (process_.Directory() / "host.log").string();
+    setenv(
+        "KESTROVA_HOST_CONFIG",
+        process_
+            .WriteFile("host.conf",
+                       "simulate\nsimulate-removal=auto\nui=console\nconfirm=ok\nlog=" + log + "\n")
+            .c_str(),
+        1);
+    const std::string pin = "123456";
+    const std::string payee = "0040987654321098";
+    const std::string record =
+        std::string("2520") + "00000000123456" + std::string(30, ' ') + payee + "KESTROVA BANK   ";
+    const std::string reader = "Kestrova Virtual Reader 0";
+    const std::string frames = EncodeFrame(kHello) + EncodeFrame(R"({"id":1,"query":"status"})") +
+                               CallFrame(2, "ConnectCard", {reader}) +
+                               CallFrame(3, "ListEF1001AccountString", Json::array()) +
+                               CallFrame(4, "WriteRecordWithSNUMTACProc",
+                                         {reader, "", "1003", record.size(), record, pin,
+                                          "<CAPTION>Transfer</CAPTION><Tag1>Confirm</Tag1>"}) +
+                               CallFrame(5, "GetRespSNUM", Json::array());
+    const KestrovaOutput output = HostKeptOpen(kChromiumCaller, frames, 5);
+    ASSERT_EQ(output.status, 0) << output.err;
+    bool whole = false;
+    const std::vector<Json> replies = Replies(output.out, whole);
+    ASSERT_EQ(replies.size(), 6U) << output.out << output.err;
+    EXPECT_EQ(replies[1]["result"]["service"], "running");
+    EXPECT_EQ(replies[1]["result"]["readers"], 2);
+    EXPECT_EQ(replies[1]["result"]["cards"], 2);
+    EXPECT_EQ(replies[1]["result"]["version"], KESTROVA_COMPONENT_VERSION);
+    EXPECT_EQ(replies[2]["result"], 0);
+    const std::string accounts = replies[3]["result"].get<std::string>();
+    ASSERT_GE(accounts.size(), 16U);
+    EXPECT_EQ(replies[4]["result"], 0) << output.err;
+    ASSERT_TRUE(replies[5]["result"].is_string());
+    const std::string snum = replies[5]["result"].get<std::string>();
+    ASSERT_FALSE(snum.empty());
+    // The reason the text window pressed OK is the configuration's.
+    EXPECT_NE(output.err.find("pressed without asking (confirm=ok)"), std::string::npos)
+        << output.err;
+
+    std::ifstream file(log);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string written = text.str();
+    for (const char* expected :
+         {"start: kestrova-host", "origin: https://card.kestrova.example.com",
+          "status: ", "call: ConnectCard -> 0 in ", "call: ListEF1001AccountString -> text in ",
+          "call: WriteRecordWithSNUMTACProc -> 0 in ", "call: GetRespSNUM -> text in ",
+          "end: exit status 0"}) {
+        EXPECT_NE(written.find(expected), std::string::npos) << expected << " in\n" << written;
+    }
+    PinBlock block;
+    ASSERT_EQ(block.Pack(pin.c_str(), pin.size()), 0);
+    std::string blockHex;
+    for (const std::uint8_t byte : block.Bytes()) {
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        blockHex += kDigits[byte >> 4];
+        blockHex += kDigits[byte & 0xF];
+    }
+    std::vector<std::string> secrets = {pin,  blockHex,       payee, record.substr(0, 18),
+                                        snum, "KESTROVA BANK"};
+    for (std::size_t at = 0; at + 16 <= accounts.size(); at += 16) {
+        secrets.push_back(accounts.substr(at, 16));
+    }
+    for (const std::string& secret : secrets) {
+        EXPECT_EQ(written.find(secret), std::string::npos) << secret << " in\n" << written;
+    }
+}
+
+// The text window that answers by itself says why: the configuration's
+// words, or that there is no display; never an option nobody gave.
+TEST_F(HostProcessTest, TheTextWindowSaysWhyItAnswersByItself) {
+    const std::string reader = "Kestrova Virtual Reader 0";
+    const std::string frames = EncodeFrame(kHello) + CallFrame(1, "ConnectCard", {reader}) +
+                               CallFrame(2, "WriteRecordWithSNUMTACProc",
+                                         {reader, "", "1003", kRecord.size(), kRecord, "123456",
+                                          "<CAPTION>Transfer</CAPTION>"});
+    const struct {
+        std::string conf;
+        std::string reason;
+    } cases[] = {
+        {"simulate\nui=console\n", "(ui=console, and nobody can answer in the browser's log)"},
+        {"simulate\nconfirm=cancel\n", "(confirm=cancel)"},
+        {"simulate\n", "(no display for the window: DISPLAY and WAYLAND_DISPLAY are unset)"},
+    };
+    for (const auto& c : cases) {
+        setenv("KESTROVA_HOST_CONFIG", process_.WriteFile("host.conf", c.conf).c_str(), 1);
+        const KestrovaOutput output =
+            HostKeptOpen(kChromiumCaller, frames, 2, "env -u DISPLAY -u WAYLAND_DISPLAY");
+        EXPECT_EQ(output.status, 0) << c.conf << output.err;
+        EXPECT_NE(output.err.find("[Cancel] pressed without asking " + c.reason), std::string::npos)
+            << c.conf << output.err;
+        EXPECT_EQ(output.err.find("--confirm"), std::string::npos) << c.conf << output.err;
+    }
 }
 
 }  // namespace

@@ -9,6 +9,11 @@ async function transfer(): Promise<string | null> {
   const versions = await kestrova.ready();
   const version: string = versions.version;
   const protocol: number = versions.protocol;
+  const status = await kestrova.status();
+  const readerCount: number = status.readers;
+  if (status.service === "stopped" || readerCount === 0) {
+    return null;
+  }
   const count: number = await kestrova.ListReaders();
   const reader: string | null = await kestrova.GetReaderName(count - 1);
   const connected: number = await kestrova.ConnectCard(reader);
@@ -38,9 +43,26 @@ async function transfer(): Promise<string | null> {
   const wrong: string = await kestrova.ListReaders();
   // @ts-expect-error no such method
   await kestrova.FormatDisk();
+  // @ts-expect-error the service is one of four words
+  const running: boolean = status.service === "up";
   // @ts-expect-error results come as Promises
   const notAwaited: number = kestrova.ListReaders();
-  return text + wrong + notAwaited;
+  return text + wrong + notAwaited + String(running);
+}
+
+// Waiting for the page API with a time-out, as the README shows it.
+function whenKestrova(milliseconds: number): Promise<boolean> {
+  return new Promise((resolve) => {
+    if (window.kestrova !== undefined) {
+      resolve(true);
+      return;
+    }
+    const timer = setTimeout(() => resolve(false), milliseconds);
+    window.addEventListener("kestrova-available", (event: Event) => {
+      clearTimeout(timer);
+      resolve(event.type === "kestrova-available");
+    }, { once: true });
+  });
 }
 
 transfer();

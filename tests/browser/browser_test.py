@@ -267,6 +267,59 @@ def chromium_refusals(args):
     return f"{len(refused)} other origins saw no window.kestrova and started no host"
 
 
+def chromium_popup(args):
+    """The action's popup for a bank page shows the host's versions and the
+    readers; for another site it says that it is not a bank page. Opened as
+    a page of its own, naming the tab it describes."""
+    wrapper = HostWrapper(args)
+    host_log = os.path.join(args.work_dir, "popup-host.log")
+    open(host_log, "w").close()
+    wrapper.use(f"--simulate={args.profile}")
+    with WebServer(args.page_dir, args.work_dir, [SITE, OTHER_SITE]) as server, \
+            chromium(args, wrapper, server.port) as browser:
+        bank = browser.open(f"https://{SITE}/")
+        session.wait_until_ready(bank)
+        # Only the popup's hosts keep a log.
+        wrapper.use(f"--simulate={args.profile}", f"--log={host_log}")
+        other = browser.open(f"https://{OTHER_SITE}/")
+        popup_url = f"chrome-extension://{args.chromium_id}/popup.html"
+        finder = browser.open(popup_url)
+        tabs = finder.evaluate("chrome.tabs.query({}).then((tabs) => tabs.map("
+                               "(t) => [t.id, t.url ?? null]))")
+        bank_tab = next(tab for tab, url in tabs if url and url.startswith(f"https://{SITE}"))
+        other_tab = next(tab for tab, url in tabs
+                         if tab != bank_tab and not (url or "").startswith("chrome-extension:"))
+        finder.close()
+        shown = {}
+        for name, tab in (("bank", bank_tab), ("other", other_tab)):
+            popup = browser.open(f"{popup_url}?tab={tab}")
+            popup.wait_for("document.getElementById('readers').textContent !== '…'")
+            shown[name] = popup.evaluate(
+                "({page: page.textContent, host: host.textContent, readers: readers.textContent,"
+                " report: document.getElementById('report').textContent})")
+            popup.close()
+        bank.close()
+        other.close()
+    expect_in = [
+        ("bank", "page", f"https://{SITE}: a bank page Kestrova serves"),
+        ("bank", "host", f"answers: version {args.version}, protocol {args.protocol}"),
+        ("bank", "readers", "2 connected, 2 with a card in it"),
+        ("other", "page", "not a bank page"),
+        ("other", "host", f"answers: version {args.version}, protocol {args.protocol}"),
+        ("bank", "report", "Card readers: 2 connected"),
+    ]
+    for name, field, text in expect_in:
+        if text not in shown[name][field]:
+            raise Failure(f"the popup for the {name} page shows {field} {shown[name][field]!r}, "
+                          f"not {text!r}")
+    with open(host_log, encoding="utf-8") as log:
+        logged = log.read()
+    # The popup of the bank page asked for the status; no popup made a call.
+    if logged.count("status: ") != 1 or "call: " in logged:
+        raise Failure(f"the popup's hosts logged:\n{logged}")
+    return "the popup tells a bank page from another and shows the host's versions and readers"
+
+
 def call_from_content_script_world(page):
     """The content script runs on the right host's other port too (match
     patterns ignore ports) and declines; a port opened from its world anyway
@@ -361,7 +414,8 @@ def firefox_daemon(args, daemon):
 CASES = {"chromium_simulated": (chromium_simulated, False),
          "chromium_refusals": (chromium_refusals, False),
          "chromium_daemon": (chromium_daemon, True),
-         "firefox_daemon": (firefox_daemon, True)}
+         "firefox_daemon": (firefox_daemon, True),
+         "chromium_popup": (chromium_popup, False)}
 
 
 def unavailable(args):
@@ -382,6 +436,8 @@ def main():
                    "work-dir", "host-name", "chromium-id", "gecko-id"):
         parser.add_argument(f"--{option}", required=True)
     parser.add_argument("--time-limit", type=int, default=150)
+    parser.add_argument("--version", default="", help="the host's product version")
+    parser.add_argument("--protocol", default="", help="the host's protocol version")
     args = parser.parse_args()
     # The browser starts the host in a folder of its own choosing.
     for option in ("host", "kestrova", "vicc", "extension", "page_dir", "profile", "work_dir"):

@@ -80,15 +80,17 @@ class Chromium(BrowserProcess):
     """`extension_dir` is loaded unpacked (None: only the extensions the
     browser installs by itself); `host_manifest` (a dict) is written
     to the profile's NativeMessagingHosts folder; `resolve` maps host names to
-    127.0.0.1:port."""
+    127.0.0.1:port; `keep_profile` starts on the profile a former start left."""
 
     close_command = "Browser.close"
 
-    def __init__(self, work_dir, extension_dir, host_manifest=None, resolve=None):
+    def __init__(self, work_dir, extension_dir, host_manifest=None, resolve=None,
+                 keep_profile=False):
         super().__init__(work_dir, "chromium.log")
         self.profile = os.path.join(work_dir, "chromium-profile")
-        shutil.rmtree(self.profile, ignore_errors=True)
-        os.makedirs(os.path.join(self.profile, "NativeMessagingHosts"))
+        if not keep_profile:
+            shutil.rmtree(self.profile, ignore_errors=True)
+        os.makedirs(os.path.join(self.profile, "NativeMessagingHosts"), exist_ok=True)
         if host_manifest is not None:
             path = os.path.join(self.profile, "NativeMessagingHosts",
                                 host_manifest["name"] + ".json")
@@ -116,6 +118,25 @@ class Chromium(BrowserProcess):
     @property
     def devtools(self):
         return self.remote
+
+    def extension_version(self, extension_id, timeout=WAIT):
+        """The version of the extension whose service worker runs, or None
+        when none of that id starts within `timeout` seconds."""
+        prefix = f"chrome-extension://{extension_id}/"
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for target in self.devtools.send("Target.getTargets")["targetInfos"]:
+                if target["type"] == "service_worker" and target["url"].startswith(prefix):
+                    session = self.devtools.send("Target.attachToTarget", {
+                        "targetId": target["targetId"], "flatten": True})["sessionId"]
+                    answer = self.devtools.send("Runtime.evaluate", {
+                        "expression": "chrome.runtime.getManifest().version",
+                        "returnByValue": True}, session)
+                    # A worker still starting has no extension API yet.
+                    if answer["result"].get("type") == "string":
+                        return answer["result"]["value"]
+            time.sleep(0.2)
+        return None
 
     def open(self, url):
         target = self.devtools.send("Target.createTarget", {"url": "about:blank"})["targetId"]

@@ -79,6 +79,11 @@ VARIANT Text(const wchar_t* value) {
 
 HRESULT CallByName(IDispatch* control, const wchar_t* name, std::initializer_list<VARIANT> args,
                    VARIANT* result) {
+    return CallByName(control, name, std::vector<VARIANT>(args), result);
+}
+
+HRESULT CallByName(IDispatch* control, const wchar_t* name, const std::vector<VARIANT>& args,
+                   VARIANT* result) {
     DISPID dispid = DISPID_UNKNOWN;
     auto* names = const_cast<LPOLESTR>(name);
     HRESULT hr = control->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &dispid);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace kestrova::container {
 
@@ -24,12 +25,15 @@ IUnknown* CreateControl();
 // arguments: in the script's order.
 HRESULT CallByName(IDispatch* control, const wchar_t* name, std::initializer_list<VARIANT> args,
                    VARIANT* result);
+HRESULT CallByName(IDispatch* control, const wchar_t* name, const std::vector<VARIANT>& args,
+                   VARIANT* result);
 VARIANT Long(LONG value);
 VARIANT Text(const wchar_t* value);  // the caller frees it with VariantClear
 
 void CheckSafety();
 // simulatedService: the simulated winscard.dll is beside the program.
 void CheckHostingPages(bool simulatedService);
+void CheckRefusedPages(bool simulatedService);
 void CheckDispatch();
 void CheckDrawing();
 void CheckInPlaceActivation();

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
         using namespace kestrova::container;
         CheckSafety();
         CheckHostingPages(argc == 3);
+        CheckRefusedPages(argc == 3);
         CheckDispatch();
         CheckDrawing();
         CheckInPlaceActivation();

@@ -132,8 +132,10 @@ class Crash:
             self.told = (snum, tac)
         self.daemon.put_cards_back()
         page.call("DisconnectCard", READER)
-        if page.finish() != 0:
-            raise driver.Failure("the host did not end cleanly")
+        status = page.finish()
+        if status != 0:
+            raise driver.Failure(f"the host exited with {status}:\n"
+                                 + "\n".join(page.errors.lines[-30:]))
 
 
 def leftover_replies(page):

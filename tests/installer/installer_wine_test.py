@@ -6,8 +6,10 @@ control (callable from a Windows Script Host page); run again over itself
 it upgrades cleanly; its uninstaller, run silently, removes every file and
 key it added and leaves the control's component category marks. Wine here
 runs 64-bit programs only: the 32-bit module is installed but its
-registration (by the 32-bit regsvr32) is not run. The prefix's wineserver is
-stopped at the end."""
+registration (by the 32-bit regsvr32) is not run. The browsers' extension
+keys (Chrome and Edge: the extension id with the update URL; Firefox: the
+gecko id naming the installed XPI) are checked in both registry views, and
+gone after uninstalling. The prefix's wineserver is stopped at the end."""
 
 import argparse
 import json
@@ -97,6 +99,40 @@ def check_manifests(wine, results, extension_id, gecko_id):
                   "the Firefox manifest names the host beside it and our extension", firefox)
 
 
+def extension_keys(options):
+    """(key, value name, wanted data) of the browsers' extension keys."""
+    return [
+        (rf"HKLM\Software\Google\Chrome\Extensions\{options.extension_id}", "update_url",
+         options.update_url),
+        (rf"HKLM\Software\Microsoft\Edge\Extensions\{options.extension_id}", "update_url",
+         options.update_url),
+        (r"HKLM\Software\Mozilla\Firefox\Extensions", options.gecko_id,
+         rf"{INSTALL_DIR}\kestrova.xpi"),
+    ]
+
+
+def registry_value(wine, key, name, view):
+    code, out = wine.run("reg", "query", key, "/v", name, f"/reg:{view}")
+    if code != 0:
+        return None
+    match = re.search(rf"{re.escape(name)}\s+REG_SZ\s*(.*)$", out, re.M)
+    return match[1].strip() if match else ""
+
+
+def check_extension_keys(wine, results, options, installed):
+    for view in ("64", "32"):
+        for key, name, wanted in extension_keys(options):
+            found = registry_value(wine, key, name, view)
+            if installed:
+                results.check(found == wanted, f"installed: {key} {name} ({view}-bit view)", found)
+            else:
+                results.check(found is None, f"uninstalled: {key} {name} removed ({view}-bit view)",
+                              found)
+    if installed:
+        for name in ("kestrova.crx", "kestrova.xpi"):
+            results.check(os.path.exists(installed_path(wine, name)), f"installed: {name}")
+
+
 def uninstall(wine, results):
     # The uninstaller copies itself away and runs from there: wait for it.
     wine.run(rf"{INSTALL_DIR}\uninstall.exe", "/S")
@@ -116,6 +152,7 @@ def main():
     parser.add_argument("--installer", required=True)
     parser.add_argument("--extension-id", required=True)
     parser.add_argument("--gecko-id", required=True)
+    parser.add_argument("--update-url", required=True)
     parser.add_argument("--work-dir", required=True)
     options = parser.parse_args()
     if shutil.which("wine") is None:
@@ -134,7 +171,9 @@ def main():
         code, out = wine.run(r"C:\KestrovaSetup.exe", "/S")
         results.check(code == 0, "the installer ran again over itself", out)
         check_installed(wine, results, "upgraded")
+        check_extension_keys(wine, results, options, installed=True)
         uninstall(wine, results)
+        check_extension_keys(wine, results, options, installed=False)
     print(f"{results.passed} passed, {results.failed} failed")
     return 0 if results.failed == 0 else 1
 

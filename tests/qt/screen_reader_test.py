@@ -142,15 +142,21 @@ def wait_for(what, find, kestrova):
 
 
 def window_named(name, pid):
+    """The window, or None while it is not there: also when a window that
+    is going away vanishes from the tree while it is read."""
     import pyatspi
-    desktop = pyatspi.Registry.getDesktop(0)
-    for index in range(desktop.childCount):
-        application = desktop.getChildAtIndex(index)
-        if application is None or application.get_process_id() != pid:
-            continue
-        for window in descendants(application):
-            if window.getRoleName() in ("dialog", "alert") and window.name == name:
-                return window
+    from gi.repository import GLib
+    try:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            application = desktop.getChildAtIndex(index)
+            if application is None or application.get_process_id() != pid:
+                continue
+            for window in descendants(application):
+                if window.getRoleName() in ("dialog", "alert") and window.name == name:
+                    return window
+    except GLib.GError:
+        pass
     return None
 
 

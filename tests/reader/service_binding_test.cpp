@@ -132,6 +132,22 @@ TEST_F(ServiceBindingTest, ServiceCodesAreNarrowedTo32BitsAndLeaveTheContextClos
     EXPECT_EQ(TheCardService().contextOpen, 1);
 }
 
+// A context lost with the service (the daemon stopped or restarted) is
+// released all the same: the client library would otherwise keep its side of
+// it, memory and a socket, for every restart a page lives through.
+TEST_F(ServiceBindingTest, AContextLostWithTheServiceIsReleasedBeforeANewOneIsMade) {
+    std::int32_t count = 0;
+    ListedReaderNames names{};
+    ASSERT_EQ(OpenCardContext(), kResultSuccess);
+    ASSERT_EQ(sim::ContextCount(), 1);
+    for (const auto lost : {SCARD_E_SERVICE_STOPPED, SCARD_E_NO_SERVICE}) {
+        ASSERT_TRUE(sim::FailNextCalls("SCardListReaders", 1, lost));
+        (void)ListReaderNames(count, names);
+        EXPECT_EQ(OpenCardContext(), kResultSuccess);
+        EXPECT_EQ(sim::ContextCount(), 1) << "the lost context is released, a new one open";
+    }
+}
+
 TEST_F(ServiceBindingTest, OpeningAReaderWithoutAContextGivesItsOwnCode) {
     ASSERT_TRUE(sim::FailNextCalls("SCardEstablishContext", 1, SCARD_E_NO_SERVICE));
     std::int32_t slot = 0;
