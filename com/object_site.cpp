@@ -7,6 +7,7 @@
 #include "com/kestrova_object.h"
 #include "com/module.h"
 #include "com/module_guids.h"
+#include "com/verb_list.h"
 #include "resources/kestrova_resource_ids.h"
 
 namespace kestrova::com {
@@ -147,7 +148,7 @@ HRESULT KestrovaObject::ActivateInPlace(HWND parent, LPCRECT position) {
 }
 
 HRESULT KestrovaObject::EnumVerbs(IEnumOLEVERB** verbs) {
-    return OleRegEnumVerbs(CLSID_Kestrova, verbs);
+    return EnumerateVerbs(verbs);
 }
 
 HRESULT KestrovaObject::GetUserClassID(CLSID* clsid) {

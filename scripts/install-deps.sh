@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing, fuzzing and
-# benchmarking Kestrova needs; with --demo only what configuring the dev preset
-# and running the demo need (no Wine, browsers or fuzzing tools). Safe to run
-# again: apt-get skips what is there.
+# benchmarking Kestrova needs, the 32-bit Wine (wine32:i386) too; with --demo
+# only what configuring the dev preset and running the demo need (no Wine,
+# browsers or fuzzing tools). Safe to run again: apt-get skips what is there.
 set -euo pipefail
 
 demo_packages=(
@@ -48,18 +48,55 @@ case "${1:-}" in
   *) echo "usage: $0 [--demo]" >&2; exit 2 ;;
 esac
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "All build and test packages are installed."
-  exit 0
-fi
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-echo "Installing: ${missing[*]}"
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+
+# apt-get, tried again after a pause when it fails (a mirror in the middle
+# of a sync, a lost connection): up to three tries.
+apt_retried() {
+    local try
+    for try in 1 2 3; do
+        if DEBIAN_FRONTEND=noninteractive $SUDO apt-get "$@"; then
+            return 0
+        fi
+        [ "$try" -lt 3 ] && { echo "apt-get $1 failed (try $try of 3); trying again in $((try * 15)) s" >&2; sleep $((try * 15)); }
+    done
+    return 1
+}
+
+missing=()
+for p in "${packages[@]}"; do
+    installed "$p" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "All build and test packages are installed."
+else
+    echo "Installing: ${missing[*]}"
+    apt_retried update
+    apt_retried install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The 32-bit Wine loader, for the tests of the 32-bit KESTROVA.OCX (the win32
+# preset's, and the installer's 32-bit registration). Its packages come from
+# the i386 architecture. Without it those tests skip themselves, saying so;
+# everything else still runs.
+if [ "${1:-}" != --demo ] && ! installed wine32:i386; then
+    echo "Installing: wine32:i386"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
+    if ! { apt_retried update && apt_retried install -y --no-install-recommends wine32:i386; }; then
+        cat >&2 <<'WARNING'
+########################################################################
+# WARNING: wine32:i386 could not be installed (see apt-get's errors
+# above). The 32-bit Wine tests (the win32 preset's and installer.wine32)
+# will be SKIPPED; the rest of the tests run.
+########################################################################
+WARNING
+    fi
+fi

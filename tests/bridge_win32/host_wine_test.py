@@ -19,7 +19,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win32"))
 sys.dont_write_bytecode = True
-from wine_prefix import Results, private_prefix  # noqa: E402
+from wine_prefix import Results, add_wine_options, missing_loader, private_prefix  # noqa: E402
 
 SKIP = 77
 HOST = r"C:\kestrova\kestrova-host.exe"
@@ -67,7 +67,7 @@ def host(wine, stdin_bytes, *arguments, close_after=None):
     """Runs the host with `stdin_bytes` as its input; with close_after, the
     input stays open that many seconds before it ends. Returns (status,
     output bytes)."""
-    process = subprocess.Popen(["wine", HOST, *arguments], env=wine.env,
+    process = subprocess.Popen([wine.loader, HOST, *arguments], env=wine.env,
                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                stderr=subprocess.DEVNULL)
     process.stdin.write(stdin_bytes)
@@ -172,9 +172,11 @@ def main():
     parser.add_argument("--kestrova", required=True, help="the Linux kestrova command")
     parser.add_argument("--extension-id", required=True)
     parser.add_argument("--work-dir", required=True)
+    add_wine_options(parser)
     options = parser.parse_args()
-    if shutil.which("wine") is None:
-        print("wine is not installed")
+    skipped = missing_loader(options)
+    if skipped:
+        print(skipped)
         return SKIP
     if not os.path.exists(options.kestrova):
         print(f"{options.kestrova} is not built: build the dev preset first")
@@ -182,7 +184,7 @@ def main():
 
     results = Results()
     caller = f"chrome-extension://{options.extension_id}/"
-    with private_prefix(options.work_dir, "wine-host-") as wine:
+    with private_prefix(options.work_dir, "wine-host-", options) as wine:
         folder = wine.drive_c("kestrova")
         os.makedirs(folder)
         shutil.copy(options.host, folder)

@@ -13,7 +13,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win32"))
 sys.dont_write_bytecode = True
-from wine_prefix import Results, private_prefix  # noqa: E402
+from wine_prefix import Results, add_wine_options, missing_loader, private_prefix  # noqa: E402
 
 CLSID = "{407AE010-FC75-4EE6-90A1-D9A0ADA9A860}"
 PAGE_CLSID = "{F40CD75F-0D0E-4D02-8764-E72F4E225CE3}"
@@ -25,6 +25,8 @@ SELFREG_E_TYPELIB = "0x80040200"
 CATEGORY_MANAGER = "{0002E005-0000-0000-C000-000000000046}"
 MODULE = r"C:\kestrova\KESTROVA.OCX"
 SKIP = 77
+# Where the type library of a module of each bitness is registered.
+TYPELIB_PLATFORM = {32: "win32", 64: "win64"}
 
 
 def registry(wine, roots):
@@ -87,14 +89,14 @@ def expected_registration():
     ]
 
 
-def check_registered(wine, results, when):
+def check_registered(wine, results, when, bits):
     keys = registry(wine, REGISTRY_ROOTS)
     for key, value, expected in expected_registration():
         found = query(keys, key, value)
         results.check(found is not None and found.lower().endswith(expected.lower())
                       and (expected != "" or found == ""),
                       f"{when}: {key} {value or '(default)'} = {expected!r}", repr(found))
-    typelib_path = query(keys, rf"HKCR\TypeLib\{LIBID}\1.0\409\win64")
+    typelib_path = query(keys, rf"HKCR\TypeLib\{LIBID}\1.0\409\{TYPELIB_PLATFORM[bits]}")
     results.check(typelib_path is not None and typelib_path.endswith(MODULE),
                   f"{when}: the type library is registered from the module", repr(typelib_path))
 
@@ -161,13 +163,15 @@ def main():
     parser.add_argument("--page-url", required=True, help="an allowed page's address")
     parser.add_argument("--winscard", help="the simulated winscard.dll the pages need")
     parser.add_argument("--work-dir", required=True)
+    add_wine_options(parser)
     options = parser.parse_args()
-    if shutil.which("wine") is None:
-        print("wine is not installed")
+    skipped = missing_loader(options)
+    if skipped:
+        print(skipped)
         return SKIP
 
     results = Results()
-    with private_prefix(options.work_dir, "wine-com-") as wine:
+    with private_prefix(options.work_dir, "wine-com-", options) as wine:
         folder = wine.drive_c("kestrova")
         os.makedirs(folder)
         for path in (options.ocx, options.container):
@@ -186,7 +190,7 @@ def main():
         for attempt in ("registered", "registered twice"):
             code, out = wine.run("regsvr32", "/s", MODULE)
             results.check(code == 0, f"regsvr32 ({attempt})", out)
-            check_registered(wine, results, attempt)
+            check_registered(wine, results, attempt, options.bits)
 
         code, out = wine.run(r"C:\kestrova\kestrova_container.exe", "checks",
                              *(["simulated"] if options.winscard else []))

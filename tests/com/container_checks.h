@@ -40,5 +40,6 @@ void CheckInPlaceActivation();
 void CheckPersistence();
 void CheckConnectionPointAndClassInfo();
 void CheckPropertyPage();
+void CheckVerbs();
 
 }  // namespace kestrova::container

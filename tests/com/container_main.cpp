@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
         CheckPersistence();
         CheckConnectionPointAndClassInfo();
         CheckPropertyPage();
+        CheckVerbs();
         std::printf("%d passed, %d failed\n", PassedChecks(), FailedChecks());
         status = FailedChecks() == 0 ? 0 : 1;
     } else {

@@ -1,5 +1,6 @@
 // What a container sees of the control besides its methods: its drawing, its
-// saved state, its connection point and class information, its property page.
+// saved state, its connection point and class information, its property page
+// and its verbs.
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -254,6 +255,48 @@ void CheckPropertyPage() {
     }
     for (IUnknown* held :
          {static_cast<IUnknown*>(page), static_cast<IUnknown*>(specify), control}) {
+        if (held != nullptr) {
+            held->Release();
+        }
+    }
+}
+
+// The verbs a container lists: the Properties verb alone, on its menu, each
+// name the caller's to free; the enumeration's position through Next, Skip,
+// Reset and Clone.
+void CheckVerbs() {
+    IUnknown* control = CreateControl();
+    auto* ole = Query<IOleObject>(control, IID_IOleObject);
+    IEnumOLEVERB* verbs = nullptr;
+    Check(ole != nullptr && ole->EnumVerbs(&verbs) == S_OK && verbs != nullptr,
+          "the control lists its verbs");
+    if (verbs != nullptr) {
+        OLEVERB listed[2] = {};
+        ULONG fetched = 0;
+        const HRESULT first = verbs->Next(2, listed, &fetched);
+        Check(first == S_FALSE && fetched == 1 && listed[0].lVerb == OLEIVERB_PROPERTIES &&
+                  listed[0].grfAttribs == OLEVERBATTRIB_ONCONTAINERMENU &&
+                  listed[0].lpszVerbName != nullptr &&
+                  std::wstring(listed[0].lpszVerbName) == L"&Properties...",
+              "one verb: Properties, on the container's menu",
+              Hex(first) + " " + std::to_string(fetched));
+        for (ULONG i = 0; i < fetched; ++i) {
+            CoTaskMemFree(listed[i].lpszVerbName);
+        }
+        IEnumOLEVERB* copy = nullptr;
+        OLEVERB again{};
+        Check(verbs->Next(1, listed, nullptr) == S_FALSE && verbs->Skip(1) == S_FALSE &&
+                  verbs->Reset() == S_OK && verbs->Clone(&copy) == S_OK && verbs->Skip(1) == S_OK &&
+                  verbs->Next(1, listed, nullptr) == S_FALSE &&
+                  copy->Next(1, &again, nullptr) == S_OK && again.lVerb == OLEIVERB_PROPERTIES,
+              "the verb list's position: past the end, skipped, reset, cloned");
+        CoTaskMemFree(again.lpszVerbName);
+        if (copy != nullptr) {
+            copy->Release();
+        }
+        verbs->Release();
+    }
+    for (IUnknown* held : {static_cast<IUnknown*>(ole), control}) {
         if (held != nullptr) {
             held->Release();
         }

@@ -1,5 +1,6 @@
-"""A private WINEPREFIX for a test's Windows programs, and the tally of its
-checks. The prefix's wineserver is stopped by the prefix, never by name."""
+"""A private WINEPREFIX for a test's Windows programs, run with the Wine
+loader of their bitness, and the tally of its checks. The prefix's
+wineserver is stopped by the prefix, never by name."""
 
 import contextlib
 import os
@@ -10,18 +11,49 @@ import tempfile
 import time
 
 
+SKIP = 77
+
+
+def add_wine_options(parser):
+    parser.add_argument("--wine", required=True,
+                        help="the Wine loader of the programs' bitness (wine64, or the 32-bit wine)")
+    parser.add_argument("--bits", type=int, choices=(32, 64), required=True)
+
+
+def missing_loader(options):
+    """Why the tests of this bitness cannot run, or None when they can."""
+    if os.access(options.wine, os.X_OK):
+        return None
+    package = "wine32:i386" if options.bits == 32 else "wine64"
+    return (f"SKIPPED: no {options.bits}-bit Wine loader ({options.wine or 'none found'};"
+            f" Debian: apt-get install {package})")
+
+
+def prefix_arch(bits):
+    """A 64-bit prefix, where 32-bit programs run from syswow64; for 32-bit
+    programs KESTROVA_WINE_PREFIX_ARCH=win32 asks for a pure 32-bit one."""
+    if bits == 32 and os.environ.get("KESTROVA_WINE_PREFIX_ARCH") == "win32":
+        return "win32"
+    return "win64"
+
+
 class Wine:
-    def __init__(self, prefix):
-        self.env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
+    def __init__(self, prefix, loader, arch="win64"):
+        self.env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEARCH=arch,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winscard=n")
         self.env.pop("DISPLAY", None)
         self.prefix = prefix
+        self.loader = loader
+        self.arch = arch
 
-    def run(self, *args, timeout=120):
+    def run(self, *args, timeout=120, loader=None):
+        """Runs a Windows program with this prefix's loader, or another one
+        (a 64-bit program in a 32-bit test)."""
         started = time.monotonic()
-        done = subprocess.run(["wine", *args], env=self.env, capture_output=True,
+        done = subprocess.run([loader or self.loader, *args], env=self.env, capture_output=True,
                               timeout=timeout)
-        print(f"# wine {' '.join(args)}: {time.monotonic() - started:.1f} s")
+        print(f"# {os.path.basename(loader or self.loader)} {' '.join(args)}:"
+              f" {time.monotonic() - started:.1f} s")
         return done.returncode, done.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
 
     def drive_c(self, *parts):
@@ -34,13 +66,13 @@ class Wine:
         quiet = {"env": self.env, "stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
                  "stderr": subprocess.DEVNULL}
         subprocess.run(["wineserver", "-p"], timeout=60, **quiet)
-        subprocess.run(["wine", "wineboot", "-i"], timeout=300, **quiet)
+        subprocess.run([self.loader, "wineboot", "-i"], timeout=300, **quiet)
         # Windows without a display; the prefix's desktop must start with it.
-        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics",
+        subprocess.run([self.loader, "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics",
                         "/d", "null", "/f"], timeout=60, **quiet)
         self.stop()
         subprocess.run(["wineserver", "-p"], timeout=60, **quiet)
-        subprocess.run(["wine", "wineboot"], timeout=300, **quiet)
+        subprocess.run([self.loader, "wineboot"], timeout=300, **quiet)
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
@@ -68,11 +100,14 @@ class Results:
 
 
 @contextlib.contextmanager
-def private_prefix(work_dir, name):
-    """A fresh prefix under work_dir, started, then stopped and removed."""
+def private_prefix(work_dir, name, options, arch=None):
+    """A fresh prefix under work_dir for programs of options.bits, run with
+    options.wine (of the arch given, or the one prefix_arch chooses);
+    started, then stopped and removed."""
     os.makedirs(work_dir, exist_ok=True)
     prefix = tempfile.mkdtemp(prefix=name, dir=work_dir)
-    wine = Wine(prefix)
+    wine = Wine(prefix, options.wine, arch or prefix_arch(options.bits))
+    print(f"# {options.bits}-bit programs with {options.wine} in a {wine.arch} prefix")
     try:
         wine.start()
         yield wine

@@ -1,26 +1,50 @@
 #!/usr/bin/env bash
 # Runs one test program under Wine in a prefix of its own.
 #
-#   wine_session.sh [--display] WORKDIR -- COMMAND [ARGS...]
+#   wine_session.sh [--display] --wine LOADER --bits 32|64 WORKDIR -- COMMAND [ARGS...]
 #
-# Creates a fresh WINEPREFIX under WORKDIR (wineboot -i, about 20 s: share
-# one session per test program, not one per case), keeps Wine from offering
-# Mono or Gecko and makes the winscard.dll beside the program win over Wine's
-# own stub. With --display it starts an Xvfb of its own and exports DISPLAY.
-# COMMAND (a .exe is started through Wine) then runs with WINEPREFIX, WINEDLLOVERRIDES and DISPLAY set; it
-# starts Windows programs with "$WINE" (exported). At the end the prefix's
-# wineserver is stopped (wineserver -k with that prefix), the Xvfb by its
-# pid, and the prefix is removed. The exit status is COMMAND's.
+# LOADER is the Wine loader of the program's bitness (wine64, or the 32-bit
+# wine); without it the session exits 77 (skipped) saying so. Creates a fresh
+# WINEPREFIX under WORKDIR (wineboot -i, about 20 s: share one session per
+# test program, not one per case): a 64-bit prefix, where 32-bit programs run
+# from syswow64, or with KESTROVA_WINE_PREFIX_ARCH=win32 and --bits 32 a pure
+# 32-bit one. Keeps Wine from offering Mono or Gecko and makes the
+# winscard.dll beside the program win over Wine's own stub. With --display
+# it starts an Xvfb of its own and exports DISPLAY. COMMAND (a .exe is
+# started through Wine) then runs with WINEPREFIX, WINEDLLOVERRIDES and
+# DISPLAY set; it starts Windows programs with "$WINE" (exported). At the end
+# the prefix's wineserver is stopped (wineserver -k with that prefix), the
+# Xvfb by its pid, and the prefix is removed. The exit status is COMMAND's.
 set -u
 
 display=0
-if [[ ${1:-} == --display ]]; then
-    display=1
-    shift
-fi
+loader=
+bits=
+while [[ ${1:-} == --* && $1 != -- ]]; do
+    case $1 in
+        --display) display=1; shift ;;
+        --wine) loader=${2:-}; shift 2 ;;
+        --bits) bits=${2:-}; shift 2 ;;
+        *) echo "wine_session: unknown option $1" >&2; exit 2 ;;
+    esac
+done
 workdir=${1:?work folder}
 shift
 [[ ${1:-} == -- ]] && shift
+
+if [[ $bits != 32 && $bits != 64 ]]; then
+    echo "wine_session: --bits 32 or 64" >&2
+    exit 2
+fi
+if [[ ! -x $loader ]]; then
+    echo "SKIPPED: no ${bits}-bit Wine loader (${loader:-none found};" \
+        "Debian: apt-get install $([[ $bits == 32 ]] && echo wine32:i386 || echo wine64))" >&2
+    exit 77
+fi
+arch=win64
+if [[ $bits == 32 && ${KESTROVA_WINE_PREFIX_ARCH:-} == win32 ]]; then
+    arch=win32
+fi
 
 mkdir -p "$workdir"
 prefix=$(mktemp -d "$workdir/prefix.XXXXXX")
@@ -40,12 +64,9 @@ trap finish EXIT
 export WINEPREFIX=$prefix
 export WINEDLLOVERRIDES="mscoree,mshtml=;winscard=n"
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEARCH=win64
-if [[ -x /usr/lib/wine/wine64 ]]; then
-    export WINE=/usr/lib/wine/wine64
-else
-    export WINE=wine
-fi
+export WINEARCH=$arch
+export WINE=$loader
+echo "wine_session: ${bits}-bit programs with $loader in a $arch prefix"
 
 if ((display)); then
     # Xvfb picks a free display and writes its number to the pipe.
