@@ -2,15 +2,17 @@
 
 #include <algorithm>
 
+#include "platform/ascii_text.h"
+
 namespace kestrova {
 namespace {
 
 bool IsAsciiDigit(std::uint8_t byte) {
-    return byte >= '0' && byte <= '9';
+    return platform::IsAsciiDigit(static_cast<char>(byte));
 }
 
 bool IsAsciiLetterOrDigit(std::uint8_t byte) {
-    return IsAsciiDigit(byte) || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+    return IsAsciiDigit(byte) || platform::IsAsciiAlpha(static_cast<char>(byte));
 }
 
 auto AccountNumberBegin(const ResponseBuffer& record) {

@@ -1,6 +1,6 @@
 #include "card/account_data.h"
 #include "card/application_file.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 

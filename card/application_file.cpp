@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/financial_aid.h"
 #include "platform/secure_wipe.h"
 

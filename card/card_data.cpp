@@ -4,7 +4,7 @@
 
 #include "card/account_file.h"
 #include "card/application_file.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/hex.h"
 
 namespace kestrova {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "platform/secure_wipe.h"
 

@@ -1,7 +1,7 @@
 #include <array>
 
 #include "card/card_commands.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/financial_aid.h"
 #include "card/pin_block.h"
 #include "card/pin_operations.h"

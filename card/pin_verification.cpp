@@ -1,5 +1,5 @@
 #include "card/card_commands.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/pin_block.h"
 #include "card/pin_operations.h"
 #include "card/reader_kind.h"

@@ -4,7 +4,7 @@
 #include <new>
 #include <span>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "card/raw_commands.h"
 #include "platform/secure_wipe.h"

@@ -1,6 +1,6 @@
 #include "card/reader_kind.h"
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 

@@ -7,14 +7,11 @@
 namespace kestrova {
 namespace {
 
-bool IsAsciiAlpha(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using platform::IsAsciiAlpha;
+using platform::IsAsciiDigit;
+
 bool IsAsciiHexDigit(char c) {
-    return IsAsciiDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    return platform::HexDigitValue(c) >= 0;
 }
 bool IsControl(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -27,13 +24,6 @@ bool IsPrintableAscii(char c) {
     return byte > 0x20 && byte < 0x7F;
 }
 
-int HexValue(char c) {
-    if (IsAsciiDigit(c)) {
-        return c - '0';
-    }
-    return platform::AsciiLower(c) - 'a' + 10;
-}
-
 // A '%' not followed by two hex digits stays as it is.
 std::string DecodeEscapes(std::string_view text) {
     std::string out;
@@ -41,7 +31,8 @@ std::string DecodeEscapes(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size() && IsAsciiHexDigit(text[i + 1]) &&
             IsAsciiHexDigit(text[i + 2])) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            out += static_cast<char>(platform::HexDigitValue(text[i + 1]) * 16 +
+                                     platform::HexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += text[i];

@@ -5,13 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace kestrova {
+#include "reader/result_codes.h"
 
-// Argument and length result codes shared by the operations that check what a
-// page passes.
-inline constexpr std::int32_t kNumberOutOfRange = 0x1001;
-inline constexpr std::int32_t kTextLengthWrong = 0x1002;
-inline constexpr std::int32_t kTextAbsent = 0x1003;
+namespace kestrova {
 
 // A null pointer stands for an absent text. outText is replaced only on
 // success.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "control/unicode_text.h"
+#include "platform/ascii_text.h"
 
 namespace kestrova::host {
 namespace {
@@ -14,26 +15,18 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+    return platform::IsAsciiDigit(c);
 }
 bool IsNameStart(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    return platform::IsAsciiAlpha(c) || c == '_';
 }
 bool IsNameCharacter(char c) {
     return IsNameStart(c) || IsDigit(c);
 }
 
 std::optional<std::uint32_t> HexValue(char c) {
-    if (IsDigit(c)) {
-        return static_cast<std::uint32_t>(c - '0');
-    }
-    if (c >= 'a' && c <= 'f') {
-        return static_cast<std::uint32_t>(c - 'a' + 10);
-    }
-    if (c >= 'A' && c <= 'F') {
-        return static_cast<std::uint32_t>(c - 'A' + 10);
-    }
-    return std::nullopt;
+    const int value = platform::HexDigitValue(c);
+    return value < 0 ? std::nullopt : std::optional(static_cast<std::uint32_t>(value));
 }
 
 // A cursor over the line that records the first error.

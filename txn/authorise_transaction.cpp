@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "card/card_commands.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "card/reader_kind.h"
 #include "platform/modal_dialog.h"
@@ -15,7 +15,7 @@
 #include "txn/snum_tac.h"
 #include "txn/transaction_info.h"
 #include "txn/transaction_pin.h"
-#include "txn/transaction_result_codes.h"
+#include "reader/result_codes.h"
 #include "txn/transaction_texts.h"
 #include "txn/txn_confirm_dlg.h"
 #include "txn/write_record_with_snum_tac.h"

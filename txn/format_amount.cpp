@@ -4,19 +4,17 @@
 #include <cmath>
 #include <string>
 
+#include "platform/ascii_text.h"
+
 namespace kestrova {
 namespace {
-
-bool IsDigit(char character) {
-    return character >= '0' && character <= '9';
-}
 
 bool IsSpace(char character) {
     return character == ' ' || (character >= '\t' && character <= '\r');
 }
 
 std::size_t SkipDigits(std::string_view text, std::size_t at) {
-    while (at < text.size() && IsDigit(text[at])) {
+    while (at < text.size() && platform::IsAsciiDigit(text[at])) {
         ++at;
     }
     return at;

@@ -2,20 +2,16 @@
 
 #include <algorithm>
 
+#include "platform/ascii_text.h"
+
 namespace kestrova {
 namespace {
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool TagAt(std::string_view message, std::size_t position, std::string_view tag) {
     if (tag.empty() || message.size() - position < tag.size()) {
         return false;
     }
-    return std::equal(tag.begin(), tag.end(),
-                      message.begin() + static_cast<std::ptrdiff_t>(position),
-                      [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+    return platform::EqualsIgnoringAsciiCase(message.substr(position, tag.size()), tag);
 }
 
 // The longest start of `text` within `limit` bytes that does not end inside

@@ -1,9 +1,9 @@
 #include "txn/transaction_pin.h"
 
 #include "card/card_commands.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/pin_block.h"
-#include "txn/transaction_result_codes.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "card/card_commands.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "reader/apdu_exchange.h"
 

@@ -10,10 +10,21 @@
 #include <string>
 
 #include "control/method_table.h"
+#include "reader/result_codes.h"
 
 namespace {
 
 constexpr std::string_view kPlaceholder = "@KESTROVA_METHOD_NAMES@";
+constexpr std::string_view kCodesPlaceholder = "@KESTROVA_RESULT_CODES@";
+
+std::string ResultCodesObject() {
+    std::string codes = "{";
+#define KESTROVA_PAGE_CODE(constant, name, value, meaning, methods) \
+    codes += std::string(codes.size() > 1 ? ", " : "") + #name ": " + std::to_string(value);
+    KESTROVA_RESULT_CODES(KESTROVA_PAGE_CODE)
+#undef KESTROVA_PAGE_CODE
+    return codes + "}";
+}
 
 std::string MethodNamesArray() {
     std::string names = "[";
@@ -41,10 +52,13 @@ int main(int argc, char** argv) {
     text << in.rdbuf();
     std::string script = text.str();
     const std::size_t at = script.find(kPlaceholder);
-    if (!in || at == std::string::npos) {
-        std::cerr << argv[1] << ": cannot read it, or it lacks " << kPlaceholder << "\n";
+    const std::size_t codesAt = script.find(kCodesPlaceholder);
+    if (!in || at == std::string::npos || codesAt == std::string::npos || codesAt < at) {
+        std::cerr << argv[1] << ": cannot read it, or it lacks " << kPlaceholder << " or "
+                  << kCodesPlaceholder << "\n";
         return 1;
     }
+    script.replace(codesAt, kCodesPlaceholder.size(), ResultCodesObject());
     script.replace(at, kPlaceholder.size(), MethodNamesArray());
     std::ofstream out(argv[2], std::ios::binary);
     out << script;

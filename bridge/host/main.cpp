@@ -243,7 +243,7 @@ int Main(int argc, char** argv) {
         return *checked;
     }
     // A reply to a browser that has gone is a failed write, not a signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
     bridge::HostOptions options;
     if (!TakeOptions(argc, argv, options)) {
         return kExitRefused;

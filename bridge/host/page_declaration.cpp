@@ -12,6 +12,7 @@
 
 #include "control/method_info.h"
 #include "control/method_table.h"
+#include "reader/result_codes.h"
 
 namespace {
 
@@ -45,6 +46,11 @@ export interface KestrovaControl {
 
 constexpr char kFooter[] = R"(}
 
+/** A method returns one of these, a card's status word (0x6001..0xFFFF) or
+ *  a PC/SC service code (negative). */
+export interface KestrovaCodes {
+@CODES@}
+
 /** The host's product version and its wire protocol's version; as text, the
  *  product version. */
 export interface KestrovaVersions {
@@ -77,6 +83,10 @@ export interface KestrovaBridge extends KestrovaControl {
   /** Any method by name, for names the page learns at run time. */
   call(method: string, ...args: Array<number | string | null>): Promise<number | string | null>;
   readonly KestrovaError: new (code: KestrovaError["code"], message: string) => KestrovaError;
+  /** The result codes by name, as in `if (rc === kestrova.codes.PinBlocked)`.
+   *  One value can mean different things for different methods: read a code
+   *  with the method that returned it (docs/result-codes.md). */
+  readonly codes: KestrovaCodes;
 }
 
 declare global {
@@ -145,7 +155,15 @@ int main(int argc, char** argv) {
     for (const MethodInfo& method : MethodTable()) {
         text += Declaration(method);
     }
-    text += kFooter;
+    std::string codes;
+#define KESTROVA_DECLARED_CODE(constant, name, value, meaning, methods)          \
+    codes += std::string("  /** ") + (meaning) + ". Returned by: " + (methods) + \
+             ". */\n  readonly " + #name + ": " + std::to_string(value) + ";\n";
+    KESTROVA_RESULT_CODES(KESTROVA_DECLARED_CODE)
+#undef KESTROVA_DECLARED_CODE
+    std::string footer = kFooter;
+    footer.replace(footer.find("@CODES@"), 7, codes);
+    text += footer;
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     out << text;
     out.close();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
@@ -61,7 +62,14 @@ class WipedJson {
         : tooDeep_(NestingDepth(body, kMaxNesting) > kMaxNesting),
           value_(tooDeep_ ? ParseOutermost(body) : Parse(body)) {}
     bool TooDeep() const { return tooDeep_; }
-    ~WipedJson() { WipeStrings(value_); }
+    // Only running out of memory for the walk's list can throw: the texts
+    // then stay as they are rather than the host ending.
+    ~WipedJson() {
+        try {
+            WipeStrings(value_);
+        } catch (const std::bad_alloc&) {
+        }
+    }
     WipedJson(const WipedJson&) = delete;
     WipedJson& operator=(const WipedJson&) = delete;
     const Json& operator*() const { return value_; }

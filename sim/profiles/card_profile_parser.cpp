@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/ascii_text.h"
 #include "sim/profiles/card_profile.h"
 #include "sim/profiles/profile_fields.h"
 #include "sim/profiles/profile_parsing.h"
@@ -54,10 +55,7 @@ std::optional<std::uint32_t> AttributeId(const std::string& key) {
     std::uint32_t id = 0;
     for (std::size_t i = 2; i < key.size(); ++i) {
         const char c = key[i];
-        const int digit = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
+        const int digit = platform::HexDigitValue(c);
         if (digit < 0) {
             return std::nullopt;
         }

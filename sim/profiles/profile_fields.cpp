@@ -3,21 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/ascii_text.h"
+
 namespace kestrova::sim::profile {
 namespace {
-
-int HexDigit(char character) {
-    if (character >= '0' && character <= '9') {
-        return character - '0';
-    }
-    if (character >= 'A' && character <= 'F') {
-        return character - 'A' + 10;
-    }
-    if (character >= 'a' && character <= 'f') {
-        return character - 'a' + 10;
-    }
-    return -1;
-}
 
 std::string LengthRange(std::size_t min, std::size_t max, std::string_view unit) {
     if (min == max) {
@@ -94,7 +83,7 @@ Failure ReadHex(const Json& value, const std::string& path, std::size_t minBytes
         if (character == ' ') {
             continue;
         }
-        const int digit = HexDigit(character);
+        const int digit = platform::HexDigitValue(character);
         if (digit < 0) {
             return ErrorAt(path, requirement + " (found a character that is no hex digit)");
         }

@@ -3,21 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/ascii_text.h"
+
 namespace kestrova::sim {
 namespace {
-
-int DigitValue(char digit) {
-    if (digit >= '0' && digit <= '9') {
-        return digit - '0';
-    }
-    if (digit >= 'A' && digit <= 'F') {
-        return digit - 'A' + 10;
-    }
-    if (digit >= 'a' && digit <= 'f') {
-        return digit - 'a' + 10;
-    }
-    return -1;
-}
 
 [[noreturn]] void RefuseText(std::string_view text) {
     static_cast<void>(std::fprintf(stderr, "HexBytes: not hex text: \"%.*s\"\n",
@@ -34,7 +23,7 @@ Bytes HexBytes(std::string_view text) {
         if (character == ' ') {
             continue;
         }
-        const int value = DigitValue(character);
+        const int value = platform::HexDigitValue(character);
         if (value < 0) {
             RefuseText(text);
         }

@@ -3,23 +3,12 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/ascii_text.h"
+
 namespace kestrova::sim::vicc {
 namespace {
 
 constexpr int kMaxCount = 1000;
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 }  // namespace
 
@@ -33,8 +22,8 @@ std::variant<RemovalPlan, std::string> RemovalPlan::Parse(std::string_view argum
         return std::string("remove-after-command takes 1 to 16 bytes in hex");
     }
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = DigitValue(hex[i]);
-        const int low = DigitValue(hex[i + 1]);
+        const int high = platform::HexDigitValue(hex[i]);
+        const int low = platform::HexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0) {
             return std::string("remove-after-command takes 1 to 16 bytes in hex");
         }

@@ -18,6 +18,9 @@ async function transfer(): Promise<string | null> {
   const reader: string | null = await kestrova.GetReaderName(count - 1);
   const connected: number = await kestrova.ConnectCard(reader);
   const verified: number = await kestrova.VerifyPIN(reader, null, "123456");
+  if (verified === kestrova.codes.PinBlocked || verified === kestrova.codes.NotDigit) {
+    return null;
+  }
   const des: number = await kestrova.DES(0, 8, "0123456789ABCDEF", "4E6F772069732074");
   const any = await kestrova.call("GetAPIVersion");
   try {
@@ -28,6 +31,8 @@ async function transfer(): Promise<string | null> {
     }
   }
 
+  // @ts-expect-error the codes are read only
+  kestrova.codes.PinBlocked = 1;
   // @ts-expect-error a long parameter takes a number
   await kestrova.GetReaderName("0");
   // @ts-expect-error ConnectCard takes one argument

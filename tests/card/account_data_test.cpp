@@ -12,7 +12,7 @@
 #include <string>
 
 #include "card/card_data.h"
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "tests/card/scripted_card_fixture.h"
 
 namespace kestrova {

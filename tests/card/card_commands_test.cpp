@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/financial_aid.h"
 #include "tests/card/scripted_card_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/pin_block.h"
 #include "card/pin_operations.h"
 #include "card/reader_kind.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "tests/card/scripted_card_fixture.h"
 #include "tests/card/wipe_recorder.h"
 

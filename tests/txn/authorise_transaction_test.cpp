@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "platform/modal_dialog.h"
 #include "reader/result_codes.h"
 #include "tests/card/scripted_card_fixture.h"
 #include "tests/txn/window_answering_user_interface.h"
-#include "txn/transaction_result_codes.h"
+#include "reader/result_codes.h"
 #include "txn/transaction_texts.h"
 
 namespace kestrova {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "txn/format_amount.h"
 
 namespace kestrova {

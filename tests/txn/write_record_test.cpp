@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "card/card_result_codes.h"
+#include "reader/result_codes.h"
 #include "tests/card/scripted_card_fixture.h"
 #include "txn/snum_tac.h"
 #include "txn/write_record_with_snum_tac.h"
