@@ -3,9 +3,9 @@
 #include <array>
 #include <cstring>
 
-#include "reader/result_codes.h"
 #include "card/financial_aid.h"
 #include "platform/secure_wipe.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 namespace {

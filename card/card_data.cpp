@@ -4,8 +4,8 @@
 
 #include "card/account_file.h"
 #include "card/application_file.h"
-#include "reader/result_codes.h"
 #include "card/hex.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 namespace {

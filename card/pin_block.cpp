@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "platform/secure_wipe.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 

@@ -1,12 +1,12 @@
 #include <array>
 
 #include "card/card_commands.h"
-#include "reader/result_codes.h"
 #include "card/financial_aid.h"
 #include "card/pin_block.h"
 #include "card/pin_operations.h"
 #include "card/reader_kind.h"
 #include "reader/reader_operations.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 namespace {

@@ -1,8 +1,8 @@
 #include "card/card_commands.h"
-#include "reader/result_codes.h"
 #include "card/pin_block.h"
 #include "card/pin_operations.h"
 #include "card/reader_kind.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 namespace {

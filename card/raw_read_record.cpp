@@ -1,9 +1,9 @@
 #include <cstring>
 
 #include "card/card_commands.h"
-#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "card/raw_commands.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 namespace {

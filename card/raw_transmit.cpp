@@ -4,11 +4,11 @@
 #include <new>
 #include <span>
 
-#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "card/raw_commands.h"
 #include "platform/secure_wipe.h"
 #include "reader/raw_exchange.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 

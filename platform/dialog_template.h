@@ -13,9 +13,9 @@ namespace kestrova::platform {
 enum class DialogItemKind {
     DefaultPushButton,
     PushButton,
-    StaticCentred,     // text centred horizontally and vertically
-    StaticLeft,        // text from the left, centred vertically
-    StaticTopLeft,     // text from the top left, wrapping
+    StaticCentred,  // text centred horizontally and vertically
+    StaticLeft,     // text from the left, centred vertically
+    StaticTopLeft,  // text from the top left, wrapping
 };
 
 struct DialogUnits {

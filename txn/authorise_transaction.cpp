@@ -5,17 +5,16 @@
 #include <string_view>
 
 #include "card/card_commands.h"
-#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "card/reader_kind.h"
 #include "platform/modal_dialog.h"
 #include "platform/user_interface.h"
 #include "reader/reader_operations.h"
+#include "reader/result_codes.h"
 #include "txn/confirm_rows.h"
 #include "txn/snum_tac.h"
 #include "txn/transaction_info.h"
 #include "txn/transaction_pin.h"
-#include "reader/result_codes.h"
 #include "txn/transaction_texts.h"
 #include "txn/txn_confirm_dlg.h"
 #include "txn/write_record_with_snum_tac.h"

@@ -1,7 +1,6 @@
 #include "txn/transaction_pin.h"
 
 #include "card/card_commands.h"
-#include "reader/result_codes.h"
 #include "card/pin_block.h"
 #include "reader/result_codes.h"
 

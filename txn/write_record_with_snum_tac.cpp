@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "card/card_commands.h"
-#include "reader/result_codes.h"
 #include "card/hex.h"
 #include "reader/apdu_exchange.h"
+#include "reader/result_codes.h"
 
 namespace kestrova {
 namespace {
