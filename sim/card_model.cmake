@@ -2,9 +2,17 @@
 # serves it to the real PC/SC daemon through vpcd. The card model is a static
 # library for the executables that use it (kestrova-vicc, tests, the host's
 # --simulate); the SimulatedCard base class comes from the simulated
-# service's library, which it links.
+# service's library, which it links. On Windows the card's objects go into
+# winscard.dll with the service's, and kestrova-vicc is not built.
 
-find_package(nlohmann_json 3 REQUIRED)
+if(WIN32)
+  set(_card_model_type OBJECT)
+  set(_card_model_service kestrova_sim_objects)
+else()
+  find_package(nlohmann_json 3 REQUIRED)
+  set(_card_model_type STATIC)
+  set(_card_model_service kestrova_sim_pcsc)
+endif()
 
 # The built-in profile is examples/default-profile.json, compiled in.
 set(KESTROVA_DEFAULT_PROFILE_JSON ${PROJECT_SOURCE_DIR}/examples/default-profile.json)
@@ -12,7 +20,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KESTROVA_DEFAUL
 file(READ ${KESTROVA_DEFAULT_PROFILE_JSON} KESTROVA_DEFAULT_PROFILE)
 configure_file(profiles/default_card_profile.cpp.in default_card_profile.cpp @ONLY)
 
-add_library(kestrova_card_model STATIC
+add_library(kestrova_card_model ${_card_model_type}
   card/atr_protocol.cpp
   profiles/card_content_parser.cpp
   card/card_faults.cpp
@@ -29,11 +37,14 @@ add_library(kestrova_card_model STATIC
   ${CMAKE_CURRENT_BINARY_DIR}/default_card_profile.cpp
 )
 target_link_libraries(kestrova_card_model
-  PUBLIC kestrova_options kestrova_sim_pcsc
+  PUBLIC kestrova_options ${_card_model_service}
   PRIVATE kestrova_crypto nlohmann_json::nlohmann_json)
 set_target_properties(kestrova_card_model PROPERTIES
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
+if(WIN32)
+  return()
+endif()
 
 # kestrova-vicc: the frame handling and options are a library for the tests.
 add_library(kestrova_vicc_core STATIC
