@@ -11,7 +11,7 @@
 #   so a development build is consistent with itself.
 #
 # The Windows build packs the Linux build's extension, so it takes that
-# build's identity (extension_identity_used.cmake in the Linux build folder).
+# build's identity (KESTROVA_EXTENSION_IDENTITY, the file the Linux build writes).
 include_guard(GLOBAL)
 
 set(KESTROVA_RELEASE_EXTENSION_KEY
@@ -22,8 +22,9 @@ set(KESTROVA_NATIVE_HOST_NAME "com.kestrova.bridge")
 
 set(KESTROVA_EXTENSION_PRIVATE_KEY "" CACHE FILEPATH
   "The PEM private key the extension is signed with (the release key); empty: a development key in the build folder")
-set(KESTROVA_LINUX_BUILD_DIR "${PROJECT_SOURCE_DIR}/build" CACHE PATH
-  "The Linux build whose extension (and identity) the Windows build packs")
+# The identity of the Linux build whose extension the Windows build packs.
+set(KESTROVA_EXTENSION_IDENTITY "${PROJECT_SOURCE_DIR}/build/extension_identity_used.cmake"
+  CACHE FILEPATH "The extension identity the Windows build names, from the Linux build")
 
 # The Chromium id of a DER public key: the first 16 bytes of its SHA-256,
 # each hex digit 0-f written as a letter a-p.
@@ -41,16 +42,14 @@ function(kestrova_extension_id der_file out)
 endfunction()
 
 if(WIN32)
-  set(_used "${KESTROVA_LINUX_BUILD_DIR}/extension_identity_used.cmake")
-  if(EXISTS "${_used}")
-    include("${_used}")
+  if(EXISTS "${KESTROVA_EXTENSION_IDENTITY}")
+    include("${KESTROVA_EXTENSION_IDENTITY}")
   else()
-    message(WARNING "${_used} is missing (configure the Linux dev preset first): "
-      "the Windows build names the release extension id")
+    message(WARNING "${KESTROVA_EXTENSION_IDENTITY} is missing (configure the Linux dev "
+      "preset first): the Windows build names the release extension id")
     set(KESTROVA_EXTENSION_KEY "${KESTROVA_RELEASE_EXTENSION_KEY}")
     set(KESTROVA_CHROMIUM_EXTENSION_ID "${KESTROVA_RELEASE_EXTENSION_ID}")
   endif()
-  unset(_used)
   return()
 endif()
 
