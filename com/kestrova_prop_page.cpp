@@ -13,14 +13,6 @@ INT_PTR CALLBACK PageDialogProcedure(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-LPOLESTR TaskString(const std::wstring& text) {
-    auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
-    if (copy != nullptr) {
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
-    }
-    return copy;
-}
-
 // The template's size in pixels, from a hidden instance of the page.
 SIZE PageSize() {
     SIZE size{};
@@ -118,7 +110,7 @@ HRESULT KestrovaPropPage::GetPageInfo(PROPPAGEINFO* info) {
         return E_POINTER;
     }
     info->cb = sizeof(PROPPAGEINFO);
-    info->pszTitle = TaskString(LoadModuleString(IDS_KESTROVA_PPG_CAPTION));
+    info->pszTitle = TaskMemoryCopy(LoadModuleString(IDS_KESTROVA_PPG_CAPTION));
     info->size = PageSize();
     info->pszDocString = nullptr;
     info->pszHelpFile = nullptr;

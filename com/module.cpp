@@ -1,5 +1,6 @@
 #include "com/module.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace kestrova::com {
@@ -48,6 +49,14 @@ std::wstring LoadModuleString(UINT id) {
     const int length = LoadStringW(moduleInstance, id, reinterpret_cast<LPWSTR>(&text), 0);
     return length > 0 && text != nullptr ? std::wstring(text, static_cast<std::size_t>(length))
                                          : std::wstring();
+}
+
+LPOLESTR TaskMemoryCopy(const std::wstring& text) {
+    auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+    if (copy != nullptr) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
+    }
+    return copy;
 }
 
 }  // namespace kestrova::com

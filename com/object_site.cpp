@@ -11,25 +11,6 @@
 #include "resources/kestrova_resource_ids.h"
 
 namespace kestrova::com {
-namespace {
-
-// Recompose on resize, can't link inside, inside-out, activate when visible,
-// set client site first.
-constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
-                              OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
-                              OLEMISC_SETCLIENTSITEFIRST;
-static_assert(kMiscStatus == 0x20191);
-
-LPOLESTR TaskString(const std::wstring& text) {
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
-    if (copy != nullptr) {
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
-    }
-    return copy;
-}
-
-}  // namespace
 
 HRESULT KestrovaObject::SetClientSite(IOleClientSite* site) {
     if (site != nullptr) {
@@ -159,7 +140,7 @@ HRESULT KestrovaObject::GetUserType(DWORD, LPOLESTR* name) {
     if (name == nullptr) {
         return E_POINTER;
     }
-    *name = TaskString(LoadModuleString(IDS_KESTROVA));
+    *name = TaskMemoryCopy(LoadModuleString(IDS_KESTROVA));
     return *name != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 

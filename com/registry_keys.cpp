@@ -9,8 +9,6 @@
 namespace kestrova::com {
 namespace {
 
-constexpr wchar_t kMiscStatusText[] = L"131473";  // 0x20191
-
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
     StringFromGUID2(guid, text, 40);
@@ -95,7 +93,7 @@ HRESULT RegisterControlClass() {
         SetValue(key + L"\\ToolboxBitmap32", nullptr,
                  path + L", " + std::to_wstring(IDB_KESTROVA)) &&
         SetValue(key + L"\\MiscStatus", nullptr, L"0") &&
-        SetValue(key + L"\\MiscStatus\\1", nullptr, kMiscStatusText) &&
+        SetValue(key + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)) &&
         CreateKey(key + L"\\Control") &&
         SetValue(key + L"\\TypeLib", nullptr, GuidText(LIBID_KESTROVALib)) &&
         SetValue(key + L"\\Version", nullptr,

@@ -1,8 +1,8 @@
 #include "com/verb_list.h"
 
-#include <cstddef>
-#include <cwchar>
 #include <iterator>
+
+#include "com/module.h"
 
 namespace kestrova::com {
 namespace {
@@ -20,16 +20,6 @@ constexpr Verb kVerbs[] = {
     {OLEIVERB_PROPERTIES, L"&Properties...", MF_STRING, OLEVERBATTRIB_ONCONTAINERMENU},
 };
 constexpr ULONG kVerbCount = static_cast<ULONG>(std::size(kVerbs));
-
-// The caller frees each name with CoTaskMemFree.
-LPOLESTR TaskCopy(const wchar_t* text) {
-    const std::size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
-    auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
-    if (copy != nullptr) {
-        std::wmemcpy(copy, text, std::wcslen(text) + 1);
-    }
-    return copy;
-}
 
 class VerbEnumeration final : public IEnumOLEVERB {
   public:
@@ -65,7 +55,7 @@ class VerbEnumeration final : public IEnumOLEVERB {
         ULONG given = 0;
         while (given < count && position_ < kVerbCount) {
             const Verb& verb = kVerbs[position_];
-            LPOLESTR name = TaskCopy(verb.name);
+            LPOLESTR name = TaskMemoryCopy(verb.name);
             if (name == nullptr) {
                 break;
             }
