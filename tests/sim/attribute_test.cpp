@@ -5,10 +5,10 @@
 namespace kestrova::sim_test {
 namespace {
 
-class AttributeTest : public SimulatedServiceTest {
+class AttributeTest : public SimulatedPcscTest {
   protected:
     void SetUp() override {
-        SimulatedServiceTest::SetUp();
+        SimulatedPcscTest::SetUp();
         sim::ReaderSetup setup;
         setup.name = "Reader A";
         setup.cardPresent = true;

@@ -8,7 +8,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using BindingTest = SimulatedServiceTest;
+using BindingTest = SimulatedPcscTest;
 
 TEST_F(BindingTest, EveryNameTheCardLayerNeedsIsFound) {
     const BoundService& service = pcsc();

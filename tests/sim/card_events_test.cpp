@@ -5,7 +5,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using CardRemovalTest = SimulatedServiceTest;
+using CardRemovalTest = SimulatedPcscTest;
 
 TEST_F(CardRemovalTest, OldHandlesReportTheRemovalUntilReconnectedAfterReinsertion) {
     AddCardReader("Reader A");
@@ -106,7 +106,7 @@ TEST_F(CardRemovalTest, PluggingAnotherCardIsARemovalForOpenHandles) {
     EXPECT_EQ(sim::Bytes(atr, atr + atrLength), sim::HexBytes("3B 8F 01"));
 }
 
-using ReaderRemovalTest = SimulatedServiceTest;
+using ReaderRemovalTest = SimulatedPcscTest;
 
 TEST_F(ReaderRemovalTest, HandlesOfAnUnpluggedReaderAreDeadButCanBeDisconnected) {
     AddCardReader("Reader A");

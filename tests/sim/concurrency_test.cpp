@@ -10,7 +10,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using ConcurrencyTest = SimulatedServiceTest;
+using ConcurrencyTest = SimulatedPcscTest;
 
 TEST_F(ConcurrencyTest, CardsComingAndGoingDuringCallsGiveOnlyExpectedResults) {
     AddCardReader("Reader A");

@@ -6,7 +6,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using ConnectTest = SimulatedServiceTest;
+using ConnectTest = SimulatedPcscTest;
 
 TEST_F(ConnectTest, UnknownAndEmptyReadersGiveNoHandle) {
     AddEmptyReader("Empty");
@@ -103,7 +103,7 @@ TEST_F(ConnectTest, BadShareModesAndOverlongNamesAreInvalidValues) {
               SCARD_E_INVALID_PARAMETER);
 }
 
-using ReconnectTest = SimulatedServiceTest;
+using ReconnectTest = SimulatedPcscTest;
 
 TEST_F(ReconnectTest, BecomingExclusiveNeedsTheOnlyConnection) {
     AddCardReader("Reader A");
@@ -160,7 +160,7 @@ TEST_F(ReconnectTest, RefusesEjectUnknownHandlesAndAMissingOutput) {
               SCARD_E_INVALID_PARAMETER);
 }
 
-using DisconnectTest = SimulatedServiceTest;
+using DisconnectTest = SimulatedPcscTest;
 
 TEST_F(DisconnectTest, ResetAndPowerDownReachTheCardAndTheOtherHandles) {
     AddCardReader("Reader A");

@@ -7,7 +7,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using ContextTest = SimulatedServiceTest;
+using ContextTest = SimulatedPcscTest;
 
 TEST_F(ContextTest, ContextsAreDistinctAndUnknownOnceReleased) {
     const SCARDCONTEXT first = Establish();
@@ -54,7 +54,7 @@ TEST_F(ContextTest, ReleasingAContextResetsTheCardItHeldAndLeavesSharedOnes) {
     Connect(Establish(), "Held", SCARD_SHARE_EXCLUSIVE);
 }
 
-using ReaderListTest = SimulatedServiceTest;
+using ReaderListTest = SimulatedPcscTest;
 
 TEST_F(ReaderListTest, ListsNamesAsAMultiStringInTheOrderAdded) {
     AddCardReader("Reader A");

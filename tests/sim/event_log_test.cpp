@@ -11,7 +11,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using EventLogTest = SimulatedServiceTest;
+using EventLogTest = SimulatedPcscTest;
 
 TEST_F(EventLogTest, RecordsEveryCallWithItsArgumentsResultAndOutputs) {
     sim::ReaderSetup setup;

@@ -6,7 +6,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using FaultInjectionTest = SimulatedServiceTest;
+using FaultInjectionTest = SimulatedPcscTest;
 
 TEST_F(FaultInjectionTest, EstablishingTheContextCanFail) {
     ASSERT_TRUE(sim::FailNextCalls("SCardEstablishContext", 1, SCARD_E_NO_SERVICE));

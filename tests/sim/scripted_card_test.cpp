@@ -57,7 +57,7 @@ TEST(ScriptedCardTest, LengthDifferencesExtraCommandsAndLeftoversAreReported) {
     EXPECT_EQ(card.CommandCount(), 3U);
 }
 
-using ScriptedCardInServiceTest = SimulatedServiceTest;
+using ScriptedCardInServiceTest = SimulatedPcscTest;
 
 TEST_F(ScriptedCardInServiceTest, ResetsReachTheCard) {
     AddEmptyReader("Reader A");

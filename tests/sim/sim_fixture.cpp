@@ -2,21 +2,21 @@
 
 namespace kestrova::sim_test {
 
-void SimulatedServiceTest::SetUp() {
+void SimulatedPcscTest::SetUp() {
     ASSERT_NE(pcsc().library, nullptr) << "cannot load " << KESTROVA_SIM_PCSC_PATH;
     sim::Reset();
 }
 
-void SimulatedServiceTest::TearDown() {
+void SimulatedPcscTest::TearDown() {
     sim::Reset();
 }
 
-const sim::Bytes& SimulatedServiceTest::Atr() {
+const sim::Bytes& SimulatedPcscTest::Atr() {
     static const sim::Bytes atr = sim::HexBytes("3B 02 14 50");
     return atr;
 }
 
-void SimulatedServiceTest::AddCardReader(const std::string& name, sim::Protocol protocol) {
+void SimulatedPcscTest::AddCardReader(const std::string& name, sim::Protocol protocol) {
     sim::ReaderSetup setup;
     setup.name = name;
     setup.cardPresent = true;
@@ -25,27 +25,27 @@ void SimulatedServiceTest::AddCardReader(const std::string& name, sim::Protocol 
     ASSERT_TRUE(sim::AddReader(setup));
 }
 
-void SimulatedServiceTest::AddEmptyReader(const std::string& name) {
+void SimulatedPcscTest::AddEmptyReader(const std::string& name) {
     sim::ReaderSetup setup;
     setup.name = name;
     ASSERT_TRUE(sim::AddReader(setup));
 }
 
-std::shared_ptr<sim::ScriptedCard> SimulatedServiceTest::PlugScriptedCard(const std::string& reader,
+std::shared_ptr<sim::ScriptedCard> SimulatedPcscTest::PlugScriptedCard(const std::string& reader,
                                                                           sim::Protocol protocol) {
     auto card = std::make_shared<sim::ScriptedCard>(Atr(), protocol);
     EXPECT_TRUE(sim::PlugCard(reader, card));
     return card;
 }
 
-SCARDCONTEXT SimulatedServiceTest::Establish() {
+SCARDCONTEXT SimulatedPcscTest::Establish() {
     SCARDCONTEXT context = 0;
     EXPECT_EQ(pcsc().establishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context),
               SCARD_S_SUCCESS);
     return context;
 }
 
-LONG SimulatedServiceTest::TryConnect(SCARDCONTEXT context, const char* reader, DWORD shareMode,
+LONG SimulatedPcscTest::TryConnect(SCARDCONTEXT context, const char* reader, DWORD shareMode,
                                       DWORD protocols, SCARDHANDLE* card, DWORD* activeProtocol) {
     SCARDHANDLE handle = 0;
     DWORD active = 0;
@@ -59,7 +59,7 @@ LONG SimulatedServiceTest::TryConnect(SCARDCONTEXT context, const char* reader, 
     return result;
 }
 
-SCARDHANDLE SimulatedServiceTest::Connect(SCARDCONTEXT context, const char* reader, DWORD shareMode,
+SCARDHANDLE SimulatedPcscTest::Connect(SCARDCONTEXT context, const char* reader, DWORD shareMode,
                                           DWORD protocols) {
     SCARDHANDLE card = 0;
     EXPECT_EQ(TryConnect(context, reader, shareMode, protocols, &card), SCARD_S_SUCCESS)
@@ -67,11 +67,11 @@ SCARDHANDLE SimulatedServiceTest::Connect(SCARDCONTEXT context, const char* read
     return card;
 }
 
-LONG SimulatedServiceTest::StatusOf(SCARDHANDLE card) {
+LONG SimulatedPcscTest::StatusOf(SCARDHANDLE card) {
     return pcsc().status(card, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
-LONG SimulatedServiceTest::Send(SCARDHANDLE card, const SCARD_IO_REQUEST* pci,
+LONG SimulatedPcscTest::Send(SCARDHANDLE card, const SCARD_IO_REQUEST* pci,
                                 const sim::Bytes& command, sim::Bytes* response) {
     sim::Bytes buffer(258);
     DWORD length = static_cast<DWORD>(buffer.size());

@@ -17,7 +17,7 @@ namespace kestrova::sim_test {
 
 inline constexpr DWORD kT0OrT1 = SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1;
 
-class SimulatedServiceTest : public ::testing::Test {
+class SimulatedPcscTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;

@@ -8,7 +8,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using StatusTest = SimulatedServiceTest;
+using StatusTest = SimulatedPcscTest;
 
 TEST_F(StatusTest, ReportsNameStateProtocolAndAtr) {
     AddCardReader("Reader A", sim::Protocol::kT1);

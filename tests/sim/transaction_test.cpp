@@ -6,7 +6,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using TransactionTest = SimulatedServiceTest;
+using TransactionTest = SimulatedPcscTest;
 
 TEST_F(TransactionTest, ATransactionKeepsOtherHandlesOutUntilItEnds) {
     AddCardReader("Reader A");

@@ -5,7 +5,7 @@
 namespace kestrova::sim_test {
 namespace {
 
-using TransmitTest = SimulatedServiceTest;
+using TransmitTest = SimulatedPcscTest;
 
 TEST_F(TransmitTest, TheCardReceivesTheExactBytesAndItsAnswerComesBack) {
     AddCardReader("Reader A");
