@@ -31,6 +31,7 @@
 #include "sim/profiles/profile_installer.h"
 #include "sim/service/simulated_pcsc.h"
 #include "tests/support/recording_user_interface.h"
+#include "tests/support/transfer_call.h"
 
 namespace kestrova::bridge {
 namespace {
@@ -416,13 +417,10 @@ TEST_F(BridgeSessionTest, AMessageTooLargeAfterTheOriginEndsTheSession) {
 // taken out: the window ends as cancelled, the call still answers (into a
 // pipe nobody reads any more), and the card is released.
 TEST_F(BridgeSessionTest, TheEndOfInputCancelsAnOpenWindowAndReleasesTheCard) {
-    const std::string record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
-                               "0040987654321098" + "KESTROVA BANK   ";
     const Json transfer = {
         {"id", 2},
         {"method", "WriteRecordWithSNUMTACProc"},
-        {"args",
-         {kReader, "", "1003", record.size(), record, "123456", "<CAPTION>Transfer</CAPTION>"}}};
+        {"args", test_support::TransferArguments(kReader, "<CAPTION>Transfer</CAPTION>")}};
     bool connectedWhileOpen = false;
     NoticedEnd view(userInterface_);
     userInterface_.modalScript = test_support::ModalScript::kDriveByHand;
@@ -496,11 +494,9 @@ TEST_F(BridgeSessionTest, TheEndOfInputDismissesAMessageBoxThatIsUp) {
     const std::string connect =
         EncodeFrame(R"({"id":1,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})");
     // The window is cancelled at once; the box that says so waits.
-    const std::string record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
-                               "0040987654321098" + "KESTROVA BANK   ";
     const Json transfer = {{"id", 2},
                            {"method", "WriteRecordWithSNUMTACProc"},
-                           {"args", {kReader, "", "1003", record.size(), record, "123456", ""}}};
+                           {"args", test_support::TransferArguments(kReader, "")}};
     int status = -1;
     std::thread session([&] { status = RunBridgeSession(input_[0], output_[1], boxes); });
     const std::string bytes =

@@ -23,6 +23,9 @@ import sys
 import tempfile
 import threading
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import transfer_call  # noqa: E402
+
 READER = "Kestrova Virtual Reader 0"
 ORIGIN = "https://card.kestrova.example.com"
 BUSY = -32002
@@ -101,15 +104,13 @@ def check(condition, message, failures):
 
 
 def flood(host, failures):
-    record = "2520" + "00000000123456" + " " * 30 + "0040987654321098" + "KESTROVA BANK   "
     host.send({"origin": ORIGIN})
     host.send({"id": 1, "method": "ConnectCard", "args": [READER]})
     check(host.wait_for(2) and host.replies[1].get("result") == 0, "the card is connected",
           failures)
     ready_kib = resident_kib(host.process.pid)
     # The window waits for the card to be taken out, which nobody does.
-    host.send({"id": 2, "method": "WriteRecordWithSNUMTACProc",
-               "args": [READER, "", "1003", len(record), record, "123456", ""]})
+    host.send({"id": 2, "method": transfer_call.METHOD, "args": transfer_call.arguments(READER)})
     calls = 64
     pad = "x" * (MIB - 100)
     peak_kib = ready_kib

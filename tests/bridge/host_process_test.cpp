@@ -18,6 +18,7 @@
 #include "host/call_syntax.h"
 #include "host/value_format.h"
 #include "tests/integration/kestrova_process.h"
+#include "tests/support/transfer_call.h"
 
 namespace kestrova::bridge {
 namespace {
@@ -176,13 +177,11 @@ TEST_F(HostProcessTest, APageSessionGivesWhatKestrovaRunGives) {
 // answers the call and exits. In the text window told to confirm, and in the
 // Qt window drawn offscreen.
 TEST_F(HostProcessTest, TheHostExitsWhenThePageGoesDuringTheWindow) {
-    const std::string record = std::string("2520") + "00000000123456" + std::string(30, ' ') +
-                               "0040987654321098" + "KESTROVA BANK   ";
+    const std::string reader = "Kestrova Virtual Reader 0";
+    const std::string message = "<CAPTION>Transfer</CAPTION>";
     const Json transfer = {{"id", 2},
                            {"method", "WriteRecordWithSNUMTACProc"},
-                           {"args",
-                            {"Kestrova Virtual Reader 0", "", "1003", record.size(), record,
-                             "123456", "<CAPTION>Transfer</CAPTION>"}}};
+                           {"args", test_support::TransferArguments(reader, message)}};
     const std::string input =
         EncodeFrame(kHello) +
         EncodeFrame(R"({"id":1,"method":"ConnectCard","args":["Kestrova Virtual Reader 0"]})") +
@@ -191,13 +190,9 @@ TEST_F(HostProcessTest, TheHostExitsWhenThePageGoesDuringTheWindow) {
     const KestrovaOutput cancelled = process_.Run(
         "run --json --simulate --ui console --confirm cancel "
         "--page-url https://card.kestrova.example.com/ '" +
-        process_.WriteFile("calls.txt",
-                           "ConnectCard(\"Kestrova Virtual Reader 0\")\n"
-                           "WriteRecordWithSNUMTACProc(\"Kestrova Virtual Reader 0\", "
-                           "\"\", \"1003\", " +
-                               std::to_string(record.size()) + ", \"" + record +
-                               "\", \"123456\", "
-                               "\"<CAPTION>Transfer</CAPTION>\")\n") +
+        process_.WriteFile("calls.txt", "ConnectCard(\"" + reader + "\")\n" +
+                                            test_support::TransferCallLine(reader, message) +
+                                            "\n") +
         "'");
     ASSERT_EQ(cancelled.status, 0) << cancelled.err;
     const Json cancelledResult =

@@ -18,15 +18,15 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win32"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 sys.dont_write_bytecode = True
 from wine_prefix import Results, add_wine_options, missing_loader, private_prefix  # noqa: E402
+import transfer_call  # noqa: E402
 
 SKIP = 77
 HOST = r"C:\kestrova\kestrova-host.exe"
 ORIGIN = "https://card.kestrova.example.com"
 READER = "Kestrova Virtual Reader 0"
-# A transfer whose record shows the confirmation window.
-RECORD = "2520" + "00000000123456" + " " * 30 + "0040987654321098" + "KESTROVA BANK   "
 
 # The page's session: (method, arguments).
 SESSION = [
@@ -150,8 +150,8 @@ def check_session(wine, results, caller, kestrova, work):
 
 
 def check_end_during_window(wine, results, caller, kestrova, work):
-    transfer = ("WriteRecordWithSNUMTACProc",
-                [READER, "", "1003", len(RECORD), RECORD, "123456", "<CAPTION>Transfer</CAPTION>"])
+    transfer = (transfer_call.METHOD,
+                transfer_call.arguments(READER, "<CAPTION>Transfer</CAPTION>"))
     cancelled = expected_results(kestrova, work, [("ConnectCard", [READER]), transfer])[1]
     stream = frame(json.dumps({"origin": ORIGIN})) + frame(
         json.dumps({"id": 1, "method": "ConnectCard", "args": [READER]})) + frame(

@@ -20,14 +20,13 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_driver as driver  # noqa: E402
+import transfer_call  # noqa: E402
 
 READER = "Virtual PCD 00 00"
 CAPTION = "轉帳確認"
-RECORD = "252000000000123456" + " " * 30 + "00409876543210980040123456789012"
 MESSAGE = (f"<Tag1>{CAPTION}</Tag1><Tag4>請將晶片卡拔出後再插入，然後按「確定」完成交易。</Tag4>"
            "<Tag6>轉出帳號</Tag6><Tag7>轉入帳號</Tag7><Tag8>交易金額</Tag8>")
-TRANSFER = (f'WriteRecordWithSNUMTACProc("{READER}", "", "1003", 80, "{RECORD}", "123456", '
-            f'"{MESSAGE}")')
+TRANSFER = transfer_call.call_line(READER, MESSAGE, transfer_call.record("0040123456789012"))
 PAGE = f"""ListReaders()
 ConnectCard("{READER}")
 {TRANSFER}

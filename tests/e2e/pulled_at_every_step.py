@@ -26,11 +26,11 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_driver as driver  # noqa: E402
+import transfer_call  # noqa: E402
 
 READER = "Virtual PCD 00 01"
-RECORD = "252000000000123456" + " " * 30 + "00409876543210980080111122223333"
-TRANSFER = (f'WriteRecordWithSNUMTACProc("{READER}", "", "1003", 80, "{RECORD}", "654321", '
-            '"<Tag1>轉帳確認</Tag1>")')
+TRANSFER = transfer_call.call_line(READER, "<Tag1>轉帳確認</Tag1>",
+                                   transfer_call.record("0080111122223333"), "654321")
 # A record code that shows no window: the next transfer, on the card put back.
 NEXT_TRANSFER = TRANSFER.replace('"252', '"999')
 CANCELLED = 5123

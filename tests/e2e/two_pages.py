@@ -27,19 +27,20 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_driver as driver  # noqa: E402
 from page_pipes import HostPage, WINDOW_UP  # noqa: E402
+import transfer_call  # noqa: E402
 
 READER = "Virtual PCD 00 01"
 PIN = "654321"
 SHARING_VIOLATION = 0x8010000B - (1 << 32)
-RECORD = "252000000000123456" + " " * 30 + "00409876543210980080111122223333"
+RECORD = transfer_call.record("0080111122223333")
 # The same without a window (code 999), for B's transfer once the card is free.
-PLAIN_RECORD = "999" + RECORD[3:]
+PLAIN_RECORD = transfer_call.record("0080111122223333", code="999")
 ACCOUNTS = "0080111122223333;"
 
 
 def transfer(record):
-    return ("WriteRecordWithSNUMTACProc", READER, "", "1003", len(record), record, PIN,
-            "<Tag1>轉帳確認</Tag1>")
+    return (transfer_call.METHOD,
+            *transfer_call.arguments(READER, "<Tag1>轉帳確認</Tag1>", record, PIN))
 
 
 # B's calls while A holds the card, each with what B must get: a number, or
@@ -103,7 +104,7 @@ def two_pages(args, daemon):
         seen = check_calls(b, B_WHILE_HELD, "A's window waiting", problems)
         daemon.card("remove", READER)
         daemon.card("insert", READER)
-        result_of_a = a.answer("WriteRecordWithSNUMTACProc", number)
+        result_of_a = a.answer(transfer_call.METHOD, number)
         snum_of_a, tac_of_a = a.call("GetRespSNUM"), a.call("GetRespTAC")
         if accounts_of_a != ACCOUNTS or result_of_a != 0 or empty(snum_of_a) or empty(tac_of_a):
             problems.append(f"A's session was disturbed: accounts {accounts_of_a!r}, transfer "

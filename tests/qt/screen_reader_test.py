@@ -31,6 +31,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import e2e_driver as driver  # noqa: E402
 from person_at_window import XServer  # noqa: E402
+import transfer_call  # noqa: E402
 
 SKIP = 77
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
@@ -41,11 +42,9 @@ CANCEL_CAPTION = "取消"  # the template's: the page gives none
 INSTRUCTION = "請將晶片卡拔出後再插入，然後按「確定」"
 ROWS = [("轉出帳號", "0040123456789012"), ("轉入帳號", "0040987654321098"),
         ("交易金額", "1234.56")]
-RECORD = "2520" + "00000000123456" + " " * 30 + "0040987654321098" + "0040123456789012"
 MESSAGE = (f"<Tag1>{CAPTION}</Tag1><Tag2>{OK_TEXT}</Tag2><Tag4>{INSTRUCTION}</Tag4>"
            + "".join(f"<Tag{6 + i}>{caption}</Tag{6 + i}>" for i, (caption, _) in enumerate(ROWS)))
-TRANSFER = (f'WriteRecordWithSNUMTACProc("{READER}", "", "1003", {len(RECORD)}, "{RECORD}", '
-            f'"123456", "{MESSAGE}")')
+TRANSFER = transfer_call.call_line(READER, MESSAGE, transfer_call.record("0040123456789012"))
 TIME_LEFT = "剩餘 299 秒完成交易。"
 CANCELLED_BOX = "Kestrova"
 
