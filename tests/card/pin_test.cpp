@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <utility>
 
-#include "reader/result_codes.h"
 #include "card/pin_block.h"
 #include "card/pin_operations.h"
 #include "card/reader_kind.h"
+#include "reader/result_codes.h"
 #include "tests/card/scripted_card_fixture.h"
 
 namespace kestrova {
@@ -23,23 +24,25 @@ using testing::ScriptedCardTest;
 constexpr char kSelectAid[] = "00 A4 04 00 08 A0 00 00 01 72 95 00 01";
 constexpr char kNoPinBlock[] = "00 20 00 10 08 FF FF FF FF FF FF FF FF";
 
-TEST(ReaderKindTest, ModelNamesArePrefixesWithCaseIgnored) {
-    const struct {
-        const char* name;
-        ReaderKind kind;
-    } cases[] = {
-        {"todos ecode connectable ii 0", ReaderKind::PinPadA},
-        {"Todos eCode Connectable 0", ReaderKind::PinPadC},
-        {"Todos eCode Connectable I", ReaderKind::PinPadC},
-        {"acs acr83uXYZ", ReaderKind::PinPadB},
-        {"ACS APG8201 PINhandy", ReaderKind::PinPadA},
-        {"ACS ACR83", ReaderKind::Plain},  // shorter than the model name
-        {" ACS ACR83U", ReaderKind::Plain},
-        {"Kestrova Virtual Reader 0", ReaderKind::Plain},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ClassifyReader(c.name), static_cast<std::int32_t>(c.kind)) << c.name;
-    }
+class ReaderKindTest : public ::testing::TestWithParam<std::pair<const char*, ReaderKind>> {};
+
+TEST_P(ReaderKindTest, ModelNamesArePrefixesWithCaseIgnored) {
+    EXPECT_EQ(ClassifyReader(GetParam().first), static_cast<std::int32_t>(GetParam().second))
+        << GetParam().first;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, ReaderKindTest,
+    ::testing::Values(std::pair{"todos ecode connectable ii 0", ReaderKind::PinPadA},
+                      std::pair{"Todos eCode Connectable 0", ReaderKind::PinPadC},
+                      std::pair{"Todos eCode Connectable I", ReaderKind::PinPadC},
+                      std::pair{"acs acr83uXYZ", ReaderKind::PinPadB},
+                      std::pair{"ACS APG8201 PINhandy", ReaderKind::PinPadA},
+                      std::pair{"ACS ACR83", ReaderKind::Plain},  // shorter than the model name
+                      std::pair{" ACS ACR83U", ReaderKind::Plain},
+                      std::pair{"Kestrova Virtual Reader 0", ReaderKind::Plain}));
+
+TEST(ReaderKindNoText, AnEmptyOrAbsentNameIsRefused) {
     EXPECT_EQ(ClassifyReader(""), kResultNoText);
     EXPECT_EQ(ClassifyReader(nullptr), kResultNoText);
 }

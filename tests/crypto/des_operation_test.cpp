@@ -78,45 +78,50 @@ TEST(DesOperation, OneCharacterTooManyInTheKeyIsIgnored) {
     EXPECT_EQ(longer, exact);
 }
 
-TEST(DesOperation, ChecksArgumentsInOrder) {
-    struct Case {
-        Call call;
-        std::int32_t expected;
-    };
-    const Case cases[] = {
-        // Opflag first, even when everything else is wrong too.
-        {{2, 12, nullptr, nullptr}, 4097},
-        {{-1, 8, kKey8, kBlock}, kNumberOutOfRange},
-        // Then the key length, negative values included.
-        {{0, 12, nullptr, nullptr}, 4097},
-        {{1, 0, kKey8, kBlock}, kNumberOutOfRange},
-        {{0, -8, kKey8, kBlock}, kNumberOutOfRange},
-        {{0, 32, kKey8, kBlock}, kNumberOutOfRange},
-        // Then absent texts, before their lengths.
-        {{0, 8, nullptr, "0"}, 4099},
-        {{0, 16, kKey8, nullptr}, kTextAbsent},
-        // Then the lengths.
-        {{0, 16, kKey8, kBlock}, 4098},
-        {{0, 8, "133457799BBCDFF", kBlock}, kTextLengthWrong},
-        {{0, 8, "133457799BBCDFF1AB", kBlock}, kTextLengthWrong},
-        {{0, 8, kKey8, "0123456789ABCDE"}, kTextLengthWrong},
-        {{0, 8, kKey8, "0123456789ABCDEF0"}, kTextLengthWrong},
-        {{0, 8, kKey8, ""}, kTextLengthWrong},
-        {{0, 8, "1-34567", kKey8}, kTextLengthWrong},
-        // Only then the characters.
-        {{0, 8, "133457799BBCDF-1", kBlock}, -1},
-        {{1, 24, "0123456789ABCDEF23456789ABCDEF01456789ABCDEF012 ", kBlock}, -1},
-        {{0, 8, kKey8, "0123456789ABCDE\xA4"}, -1},
-    };
-    for (const auto& c : cases) {
-        std::string out = kPrevious;
-        EXPECT_EQ(Invoke(c.call, out), c.expected)
-            << c.call.opflag << " " << c.call.keyLen << " "
-            << (c.call.keyVal != nullptr ? c.call.keyVal : "(absent)") << " "
-            << (c.call.inData != nullptr ? c.call.inData : "(absent)");
-        EXPECT_EQ(out, kPrevious) << "a failed call keeps the previous text";
-    }
+// The checks in order: each case is wrong in the first check it fails.
+struct ArgumentCase {
+    Call call;
+    std::int32_t expected;
+};
+
+class DesArgumentOrder : public ::testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(DesArgumentOrder, FailsAtTheFirstWrongArgumentAndKeepsThePreviousText) {
+    const Call& call = GetParam().call;
+    std::string out = kPrevious;
+    EXPECT_EQ(Invoke(call, out), GetParam().expected)
+        << call.opflag << " " << call.keyLen << " "
+        << (call.keyVal != nullptr ? call.keyVal : "(absent)") << " "
+        << (call.inData != nullptr ? call.inData : "(absent)");
+    EXPECT_EQ(out, kPrevious) << "a failed call keeps the previous text";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    DesOperation, DesArgumentOrder,
+    ::testing::Values(
+        // Opflag first, even when everything else is wrong too.
+        ArgumentCase{{2, 12, nullptr, nullptr}, 4097},
+        ArgumentCase{{-1, 8, kKey8, kBlock}, kNumberOutOfRange},
+        // Then the key length, negative values included.
+        ArgumentCase{{0, 12, nullptr, nullptr}, 4097},
+        ArgumentCase{{1, 0, kKey8, kBlock}, kNumberOutOfRange},
+        ArgumentCase{{0, -8, kKey8, kBlock}, kNumberOutOfRange},
+        ArgumentCase{{0, 32, kKey8, kBlock}, kNumberOutOfRange},
+        // Then absent texts, before their lengths.
+        ArgumentCase{{0, 8, nullptr, "0"}, 4099},
+        ArgumentCase{{0, 16, kKey8, nullptr}, kTextAbsent},
+        // Then the lengths.
+        ArgumentCase{{0, 16, kKey8, kBlock}, 4098},
+        ArgumentCase{{0, 8, "133457799BBCDFF", kBlock}, kTextLengthWrong},
+        ArgumentCase{{0, 8, "133457799BBCDFF1AB", kBlock}, kTextLengthWrong},
+        ArgumentCase{{0, 8, kKey8, "0123456789ABCDE"}, kTextLengthWrong},
+        ArgumentCase{{0, 8, kKey8, "0123456789ABCDEF0"}, kTextLengthWrong},
+        ArgumentCase{{0, 8, kKey8, ""}, kTextLengthWrong},
+        ArgumentCase{{0, 8, "1-34567", kKey8}, kTextLengthWrong},
+        // Only then the characters.
+        ArgumentCase{{0, 8, "133457799BBCDF-1", kBlock}, -1},
+        ArgumentCase{{1, 24, "0123456789ABCDEF23456789ABCDEF01456789ABCDEF012 ", kBlock}, -1},
+        ArgumentCase{{0, 8, kKey8, "0123456789ABCDE\xA4"}, -1}));
 
 }  // namespace
 }  // namespace kestrova
