@@ -39,12 +39,12 @@ add_library(kestrova_card_model ${_card_model_type}
 target_link_libraries(kestrova_card_model
   PUBLIC kestrova_options ${_card_model_service}
   PRIVATE kestrova_crypto nlohmann_json::nlohmann_json)
-set_target_properties(kestrova_card_model PROPERTIES
-  CXX_VISIBILITY_PRESET hidden
-  VISIBILITY_INLINES_HIDDEN ON)
 if(WIN32)
   return()
 endif()
+set_target_properties(kestrova_card_model PROPERTIES
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON)
 
 # kestrova-vicc: the frame handling and options are a library for the tests.
 add_library(kestrova_vicc_core STATIC
