@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -125,12 +126,12 @@ inline void HandlerSignatureDisagreesWithTableEntry() {}
 inline void TooManyParametersForTableEntry() {}
 
 constexpr MethodInfo Entry(std::int32_t dispid, std::string_view name, AutomationType returnType,
-                           std::initializer_list<ParameterInfo> parameters, Handler handler,
-                           PageAccess access) {
+                           std::span<const ParameterInfo> parameters, Handler handler,
+                           PageAccess access, std::string_view description) {
     if (parameters.size() > kMaxParameters) {
         TooManyParametersForTableEntry();
     }
-    MethodInfo info{dispid, name, returnType, {}, parameters.size(), handler, access};
+    MethodInfo info{dispid, name, returnType, {}, parameters.size(), handler, access, description};
     std::copy(parameters.begin(), parameters.end(), info.parameterSlots.begin());
     return info;
 }
@@ -139,8 +140,8 @@ constexpr MethodInfo Entry(std::int32_t dispid, std::string_view name, Automatio
 template <auto Member>
 constexpr MethodInfo Implemented(std::int32_t dispid, std::string_view name,
                                  AutomationType returnType,
-                                 std::initializer_list<ParameterInfo> parameters,
-                                 PageAccess access) {
+                                 std::span<const ParameterInfo> parameters, PageAccess access,
+                                 std::string_view description) {
     using Traits = MemberTraits<decltype(Member)>;
     const bool agrees =
         Traits::kReturnType == returnType && Traits::kParameterTypes.size() == parameters.size() &&
@@ -154,17 +155,36 @@ constexpr MethodInfo Implemented(std::int32_t dispid, std::string_view name,
     const Handler handler =
         HandlerFor<&CallMember<Member>, &CallMemberForAllowedPage<Member, RefusalNotice::Silent>,
                    &CallMemberForAllowedPage<Member, RefusalNotice::WarningBox>>(access);
-    return Entry(dispid, name, returnType, parameters, handler, access);
+    return Entry(dispid, name, returnType, parameters, handler, access, description);
+}
+
+template <auto Member>
+constexpr MethodInfo Implemented(std::int32_t dispid, std::string_view name,
+                                 AutomationType returnType,
+                                 std::initializer_list<ParameterInfo> parameters, PageAccess access,
+                                 std::string_view description) {
+    return Implemented<Member>(
+        dispid, name, returnType,
+        std::span<const ParameterInfo>(parameters.begin(), parameters.size()), access, description);
 }
 
 // A method that accepts its arguments, does nothing and returns 0 (-1 on a
 // refused page when it needs an allowed one: its name promises card work).
+// Its parameters are described as unused.
 constexpr MethodInfo WithoutEffect(std::int32_t dispid, std::string_view name,
                                    std::initializer_list<ParameterInfo> parameters,
                                    PageAccess access) {
     const Handler handler = HandlerFor<&DoNothing, &DoNothingForAllowedPage<RefusalNotice::Silent>,
                                        &DoNothingForAllowedPage<RefusalNotice::WarningBox>>(access);
-    return Entry(dispid, name, AutomationType::Long, parameters, handler, access);
+    MethodInfo info = Entry(
+        dispid, name, AutomationType::Long,
+        std::span<const ParameterInfo>(parameters.begin(), parameters.size()), handler, access,
+        "Kept for the pages that call it: accepts its arguments, does nothing and "
+        "returns 0.");
+    for (std::size_t i = 0; i < info.parameterCount; ++i) {
+        info.parameterSlots[i].meaning = "not used";
+    }
+    return info;
 }
 
 }  // namespace kestrova::method_binding

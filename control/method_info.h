@@ -21,6 +21,7 @@ class CKestrovaCtrl;
 struct ParameterInfo {
     std::string_view name;
     AutomationType type;
+    std::string_view meaning = {};  // a short phrase for the page's developer
 };
 
 // Arguments as a handler receives them, already converted to the declared
@@ -87,6 +88,7 @@ struct MethodInfo {
     std::size_t parameterCount;
     Handler handler;  // runs the hosting-page check first when pageAccess asks
     PageAccess pageAccess;
+    std::string_view description;  // one line for the page's developer
 
     bool NeedsAllowedPage() const { return pageAccess != PageAccess::Open; }
 

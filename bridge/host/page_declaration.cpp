@@ -9,7 +9,9 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "control/method_codes.h"
 #include "control/method_info.h"
 #include "control/method_table.h"
 #include "reader/result_codes.h"
@@ -109,21 +111,50 @@ std::string TypeScriptType(AutomationType type) {
 }
 
 // The page-access column, for the reader of the declaration.
-std::string Comment(const MethodInfo& method) {
+std::string PageAccessNote(const MethodInfo& method) {
     switch (method.pageAccess) {
         case PageAccess::AllowedPage:
-            return "  /** Allowed pages only: elsewhere -1" +
+            return "Allowed pages only: elsewhere -1" +
                    std::string(method.returnType == AutomationType::Bstr
                                    ? " (null, with -1 for GetLastError)"
                                    : "") +
-                   ", and no reader is touched. */\n";
+                   ", and no reader is touched.";
         case PageAccess::AllowedPageWarned:
-            return "  /** Allowed pages only: elsewhere the warning box, then -1; no reader is "
-                   "touched. */\n";
+            return "Allowed pages only: elsewhere the warning box, then -1; no reader is touched.";
         case PageAccess::Open:
             break;
     }
     return {};
+}
+
+std::string ReturnsNote(const MethodInfo& method) {
+    const std::vector<ResultCodeInfo> codes = ResultCodesOf(method);
+    if (codes.empty()) {
+        return {};
+    }
+    std::string note = method.returnType == AutomationType::Bstr
+                           ? "the text; null on failure, with the code for GetLastError:"
+                           : "a result code (kestrova.codes):";
+    for (const ResultCodeInfo& code : codes) {
+        note += std::string(&code == codes.data() ? " " : ", ") + std::string(code.name);
+    }
+    return note;
+}
+
+// An editor shows the comment with the method.
+std::string Comment(const MethodInfo& method) {
+    std::string comment = "  /** " + std::string(method.description) + "\n";
+    if (const std::string access = PageAccessNote(method); !access.empty()) {
+        comment += "   *  " + access + "\n";
+    }
+    for (const ParameterInfo& parameter : method.Parameters()) {
+        comment += "   *  @param " + std::string(parameter.name) + " " +
+                   std::string(parameter.meaning) + "\n";
+    }
+    if (const std::string returns = ReturnsNote(method); !returns.empty()) {
+        comment += "   *  @returns " + returns + "\n";
+    }
+    return comment + "   */\n";
 }
 
 std::string Declaration(const MethodInfo& method) {

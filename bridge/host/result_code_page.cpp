@@ -39,11 +39,17 @@ int main(int argc, char** argv) {
         "code together with the method that returned it.\n\n"
         "| name | value | decimal | meaning | returned by |\n"
         "|---|---|---|---|---|\n";
-#define KESTROVA_CODE_ROW(constant, name, value, meaning, methods)                             \
-    page += std::string("| `") + #name + "` | " + Hex(value) + " | " + std::to_string(value) + \
-            " | " + (meaning) + " | " + (methods) + " |\n";
+#define KESTROVA_CODE_ROW(constant, name, value, meaning, methods)                                 \
+    page += std::string("| <a id=\"") + #name + "\"></a>`" + #name + "` | " + Hex(value) + " | " + \
+            std::to_string(value) + " | " + (meaning) + " | " + (methods) + " |\n";
     KESTROVA_RESULT_CODES(KESTROVA_CODE_ROW)
 #undef KESTROVA_CODE_ROW
+    page += "\nThe groups of methods named above:\n\n";
+#define KESTROVA_GROUP_LINE(group, methods) \
+    page += std::string("- ") + (group) + ": " + (methods) + "\n";
+    KESTROVA_METHOD_GROUPS(KESTROVA_GROUP_LINE)
+#undef KESTROVA_GROUP_LINE
+    page += "\nWhich codes each method returns: [reference.md](reference.md).\n";
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     out << page;
     return out.good() ? 0 : 1;
