@@ -61,10 +61,14 @@ std::vector<ResultCodeInfo> ResultCodesOf(const MethodInfo& method) {
     const bool returnsCodes = std::ranges::any_of(kRegistry, [&](const RegistryEntry& entry) {
         return entry.methods != kEveryMethodWithACode && Names(entry.methods, method);
     });
+    // A string method succeeds with its text and leaves a failure's code for
+    // GetLastError.
+    const bool succeedsWithZero = method.returnType == AutomationType::Long;
     std::vector<ResultCodeInfo> codes;
     for (const RegistryEntry& entry : kRegistry) {
-        if (returnsCodes &&
-            (entry.methods == kEveryMethodWithACode || Names(entry.methods, method))) {
+        const bool named = entry.methods == kEveryMethodWithACode ? succeedsWithZero
+                                                                  : Names(entry.methods, method);
+        if (returnsCodes && named) {
             codes.push_back(entry.code);
         }
     }

@@ -1,11 +1,16 @@
 #include "host/call_runner.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "control/dispatch.h"
+#include "control/method_codes.h"
 #include "control/method_table.h"
 #include "host/call_syntax.h"
+#include "host/command_line.h"
 #include "host/directive_syntax.h"
 #include "host/value_format.h"
 
@@ -91,12 +96,41 @@ bool ReportScheduledFailures(ScriptDirectives* directives, std::ostream& err) {
     return !failures.empty();
 }
 
+// What a method does, its parameters' meanings and its codes, indented under
+// its signature, and a blank line.
+void PrintDescription(const MethodInfo& method, std::ostream& out) {
+    out << WrapText("  ", method.description);
+    std::size_t width = 0;
+    for (const ParameterInfo& parameter : method.Parameters()) {
+        width = std::max(width, parameter.name.size());
+    }
+    for (const ParameterInfo& parameter : method.Parameters()) {
+        std::string name(parameter.name);
+        name.resize(width + 2, ' ');
+        out << WrapText("  " + name, parameter.meaning);
+    }
+    const std::vector<ResultCodeInfo> codes = ResultCodesOf(method);
+    std::string names;
+    for (const ResultCodeInfo& code : codes) {
+        names += (names.empty() ? "" : ", ") + std::string(code.name);
+    }
+    if (!codes.empty()) {
+        out << WrapText(
+            method.returnType == AutomationType::Bstr ? "  codes for GetLastError: " : "  codes: ",
+            names);
+    }
+    out << '\n';
+}
+
 }  // namespace
 
-void PrintMethods(std::ostream& out) {
+void PrintMethods(std::ostream& out, bool withDescriptions) {
     for (const MethodInfo& method : MethodTable()) {
         out << FormatSignature(method) << (method.NeedsAllowedPage() ? "  [allowed pages]" : "")
             << '\n';
+        if (withDescriptions) {
+            PrintDescription(method, out);
+        }
     }
 }
 

@@ -34,7 +34,8 @@ inline constexpr int kExitFailure = 2;
 int RunCalls(CKestrovaCtrl& control, std::istream& in, std::ostream& out, std::ostream& err,
              const RunSettings& settings, ScriptDirectives* directives = nullptr);
 
-// Every method with its parameters, one per line.
-void PrintMethods(std::ostream& out);
+// Every method with its parameters, one per line; with descriptions, each
+// followed by what it does, what its parameters mean and its result codes.
+void PrintMethods(std::ostream& out, bool withDescriptions = false);
 
 }  // namespace kestrova::host

@@ -104,6 +104,13 @@ constexpr std::array kOptionSpecs = {
                    options.root = std::string(value);
                    return !value.empty();
                }},
+    OptionSpec{"--long", OptionValue::None, "",
+               "methods: also what each method does, what its parameters mean and the result "
+               "codes it returns",
+               [](Options& options, std::string_view) {
+                   options.longList = true;
+                   return true;
+               }},
 };
 
 struct CommandSpec {
@@ -128,8 +135,8 @@ const CommandSpec* FindCommand(std::string_view name) {
     return found == kCommandSpecs.end() ? nullptr : &*found;
 }
 
-// The first line starts with `lead`, the others are indented as far; words
-// wrap before column 78.
+}  // namespace
+
 std::string WrapText(const std::string& lead, std::string_view words) {
     constexpr std::size_t kLineWidth = 78;
     std::string text = lead;
@@ -151,6 +158,8 @@ std::string WrapText(const std::string& lead, std::string_view words) {
     }
     return text + "\n";
 }
+
+namespace {
 
 // "--simulate PROFILE" written with a space: the profile would be taken as
 // run's file of calls, or as a word out of place.
@@ -255,6 +264,9 @@ std::variant<Options, CommandLineError> ParseCommandLine(
     if (command->command != Command::Doctor && !options.root.empty()) {
         return CommandLineError{"--root is for doctor"};
     }
+    if (command->command != Command::Methods && options.longList) {
+        return CommandLineError{"--long is for methods"};
+    }
     if (command->takesFile && !file) {
         return CommandLineError{std::string(command->name) +
                                 " needs a file (or - for standard input)"};
@@ -277,7 +289,8 @@ Commands:
                 or "exit"; "help" lists the methods)
   methods       list the control's methods with their parameters; those
                 marked [allowed pages] answer -1 to any page but an https
-                page of the allowed hosts (see --page-url)
+                page of the allowed hosts (see --page-url); with --long
+                also what each does and the codes it returns
   demo          a transfer on the built-in virtual card from start to end,
                 each call printed with what it does; the card is taken out
                 and put back while the confirmation window is open

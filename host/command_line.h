@@ -37,6 +37,8 @@ struct Options {
     // doctor: check an installation staged under this folder instead of
     // the system's.
     std::string root;
+    // methods: each method with what it does, its parameters and its codes.
+    bool longList = false;
 };
 
 struct CommandLineError {
@@ -48,6 +50,10 @@ std::variant<Options, CommandLineError> ParseCommandLine(
     std::span<const std::string_view> arguments);
 
 std::string UsageText();
+
+// `words` after `lead`, wrapped before column 78; the lines after the first
+// are indented as far as `lead` is long.
+std::string WrapText(const std::string& lead, std::string_view words);
 
 // "kestrova VERSION", a line.
 std::string VersionText();

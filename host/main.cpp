@@ -125,7 +125,7 @@ int Main(int argc, char** argv) {
             std::cout << VersionText();
             return kExitSuccess;
         case Command::Methods:
-            PrintMethods(std::cout);
+            PrintMethods(std::cout, options.longList);
             return kExitSuccess;
         case Command::Run:
         case Command::Shell:

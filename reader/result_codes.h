@@ -2,14 +2,17 @@
 
 // Every result code of this system, in one table: the code's name in the
 // code and on the page (kestrova.codes), its value, what it means and which
-// methods return it. The methods are a list of the control's method names
-// and the groups below, separated by ", "; "every method that returns a
-// code" and "every guarded method on a refused page" stand for what they
-// say (control/method_codes.h reads the lists for each method's codes). A method returns one 32-bit
-// signed code: 0 for success (and the card's 90 00), a card status word 0x6001..0xFFFF passed
-// through, a PC/SC service code (negative as 32 bits) passed through, or one below. One value may
-// mean different things for different methods (0x1001 is four codes): read a code together with the
-// method that returned it. The table generates docs/result-codes.md and the page's constants.
+// methods return it. A method returns one 32-bit signed code: 0 for success
+// (and the card's 90 00), a card status word 0x6001..0xFFFF passed through, a
+// PC/SC service code (negative as 32 bits) passed through, or one below. One
+// value may mean different things for different methods (0x1001 is four
+// codes): read a code together with the method that returned it. The table
+// generates docs/result-codes.md and the page's constants.
+//
+// The methods are method names of the control's table and the groups below,
+// separated by ", "; "every method that returns a code" (a long) and "every
+// guarded method on a refused page" stand for what they say. A method's
+// codes are read from these lists (control/method_codes.h).
 
 #include <cstdint>
 

@@ -55,6 +55,7 @@ TEST(MethodDocsTest, EachMethodsCodesAreThoseTheRegistryListsForIt) {
         {"DESEncipher", "Failure", false},       // serves every page
         {"DES", "Success", true},
         {"GetRespLength", "Success", false},  // a value, never a code
+        {"GetIssuerBank", "Success", false},  // its text; a failure's code in GetLastError
         {"VerifyPIN", "PinBlocked", true},
         {"GetReaderStatus", "BadAttributeIndex", true},
         {"FiscReadRecord", "BadAttributeIndex", false},  // 0x1001 too, another meaning
