@@ -111,7 +111,7 @@ def wait_for_exit(pid, what):
             with open(f"/proc/{pid}/stat") as stat:
                 if stat.read().rsplit(")", 1)[1].split()[0] == "Z":
                     return
-        except FileNotFoundError:
+        except (FileNotFoundError, ProcessLookupError):  # gone between open and read
             return
         time.sleep(0.05)
     raise Failure(f"{what}: the host (process {pid}) did not exit")
