@@ -29,5 +29,11 @@ if [[ ! -x $loader ]]; then
     echo "# SKIPPED: the 32-bit Wine tests (win32 preset, installer.wine32): no"
     echo "# 32-bit Wine loader (Debian: apt-get install wine32:i386)"
     echo "########################################################################"
+elif ! "$loader" --version >/dev/null 2>&1; then
+    echo "########################################################################"
+    echo "# SKIPPED: the 32-bit Wine tests (win32 preset, installer.wine32): the"
+    echo "# 32-bit Wine loader is installed, but this machine's kernel runs no"
+    echo "# 32-bit programs (exec format error)"
+    echo "########################################################################"
 fi
 exit "$status"

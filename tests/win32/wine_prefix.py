@@ -22,11 +22,24 @@ def add_wine_options(parser):
 
 def missing_loader(options):
     """Why the tests of this bitness cannot run, or None when they can."""
-    if os.access(options.wine, os.X_OK):
-        return None
-    package = "wine32:i386" if options.bits == 32 else "wine64"
-    return (f"SKIPPED: no {options.bits}-bit Wine loader ({options.wine or 'none found'};"
-            f" Debian: apt-get install {package})")
+    if not os.access(options.wine, os.X_OK):
+        package = "wine32:i386" if options.bits == 32 else "wine64"
+        return (f"SKIPPED: no {options.bits}-bit Wine loader ({options.wine or 'none found'};"
+                f" Debian: apt-get install {package})")
+    if not loader_runs(options.wine):
+        return (f"SKIPPED: the {options.bits}-bit Wine loader {options.wine} cannot run here"
+                f" (this machine's kernel runs no {options.bits}-bit programs: exec format error)")
+    return None
+
+
+def loader_runs(loader):
+    """Installed is not enough: a kernel without 32-bit support refuses to
+    start the 32-bit loader at all."""
+    try:
+        return subprocess.run([loader, "--version"], capture_output=True,
+                              timeout=60).returncode == 0
+    except OSError:
+        return False
 
 
 def prefix_arch(bits):

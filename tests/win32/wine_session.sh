@@ -41,6 +41,11 @@ if [[ ! -x $loader ]]; then
         "Debian: apt-get install $([[ $bits == 32 ]] && echo wine32:i386 || echo wine64))" >&2
     exit 77
 fi
+if ! "$loader" --version >/dev/null 2>&1; then
+    echo "SKIPPED: the ${bits}-bit Wine loader $loader cannot run here (this" \
+        "machine's kernel runs no ${bits}-bit programs: exec format error)" >&2
+    exit 77
+fi
 arch=win64
 if [[ $bits == 32 && ${KESTROVA_WINE_PREFIX_ARCH:-} == win32 ]]; then
     arch=win32
