@@ -22,13 +22,13 @@ std::string TranslationKey(std::vector<char>& block) {
         translation != nullptr && length == 4) {
         DWORD value = 0;
         std::memcpy(&value, translation, sizeof value);
-        std::snprintf(
+        static_cast<void>(std::snprintf(
             key.data(), key.size(), "%02X%02X%02X%02X", static_cast<unsigned>((value >> 8) & 0xFF),
             static_cast<unsigned>(value & 0xFF), static_cast<unsigned>((value >> 24) & 0xFF),
-            static_cast<unsigned>((value >> 16) & 0xFF));
+            static_cast<unsigned>((value >> 16) & 0xFF)));
     } else {
-        std::snprintf(key.data(), key.size(), "%04X04B0",
-                      static_cast<unsigned>(GetUserDefaultLangID()));
+        static_cast<void>(std::snprintf(key.data(), key.size(), "%04X04B0",
+                                        static_cast<unsigned>(GetUserDefaultLangID())));
     }
     return key.data();
 }
