@@ -53,11 +53,12 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
 std::string ErrorReply(std::optional<std::int64_t> id, std::int32_t code,
                        std::string_view message) {
     const std::string_view kept = CutAtCharacter(message, kMaxErrorMessageBytes);
+    std::string quoted(kept);
     if (kept.size() < message.size()) {
-        return ErrorReply(id, code, std::string(kept) + "...");
+        quoted += "...";
     }
     return "{\"id\":" + IdText(id) + ",\"error\":{\"code\":" + std::to_string(code) +
-           ",\"message\":" + JsonString(message) + "}}";
+           ",\"message\":" + JsonString(quoted) + "}}";
 }
 
 std::int32_t ScriptErrorNumber(std::uint32_t code) {

@@ -20,6 +20,7 @@
 
 #include "bridge/host/closable_user_interface.h"
 #include "bridge/host/frame_io.h"
+#include "bridge/host/reply.h"
 #include "bridge/host/request.h"
 #include "control/automation_error.h"
 #include "control/method_table.h"
@@ -510,6 +511,29 @@ TEST_F(BridgeSessionTest, TheEndOfInputDismissesAMessageBoxThatIsUp) {
     close(output_[1]);
     close(output_[0]);
     close(input_[0]);
+}
+
+// Any error text, however long, is quoted up to 4 KiB in whole characters
+// and marked as cut; exactly 4 KiB is kept whole.
+TEST(ErrorReplyTest, QuotesAtMost4KiBOfAnyMessage) {
+    const std::string euro = "\xE2\x82\xAC";
+    const struct {
+        std::string message;
+        std::size_t kept;
+        bool cut;
+    } cases[] = {
+        {std::string(4096, 'a'), 4096, false},
+        {std::string(4097, 'a'), 4096, true},
+        {std::string(70000, 'a'), 4096, true},
+        {std::string(4095, 'a') + euro, 4095, true},
+    };
+    for (const auto& each : cases) {
+        const Json reply = Json::parse(ErrorReply(7, kInvalidRequestCode, each.message));
+        const std::string message = reply["error"]["message"];
+        EXPECT_EQ(reply["id"], 7);
+        EXPECT_EQ(message, each.message.substr(0, each.kept) + (each.cut ? "..." : ""))
+            << each.message.size();
+    }
 }
 
 }  // namespace
