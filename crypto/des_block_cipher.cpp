@@ -33,7 +33,8 @@ static_assert(PermutationsAgreeWithTheStandard());
 
 template <bool kDecrypt>
 void RunOneBlock(const std::uint8_t key[8], const std::uint8_t input[8], std::uint8_t output[8]) {
-    KeySchedule schedule;
+    // Not cleared first: ExpandKey writes every round key.
+    KeySchedule schedule;  // NOLINT(cppcoreguidelines-pro-type-member-init)
     ExpandKey(key, schedule);
     const RoundsBlock result = RunRounds<kDecrypt>(schedule, ToRoundsForm(LoadBlock(input)));
     StoreBlock(FromRoundsForm(result), output);

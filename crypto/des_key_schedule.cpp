@@ -102,7 +102,7 @@ constexpr KeySchedule ExpandBitByBit(const std::uint8_t key[8]) {
     const std::uint64_t choice1 = Permute(block, 64, kPermutedChoice1);
     auto c = static_cast<std::uint32_t>(choice1 >> 28);
     auto d = static_cast<std::uint32_t>(choice1 & kHalfMask);
-    KeySchedule schedule;
+    KeySchedule schedule{};  // evaluated at compile time only
     for (std::size_t round = 0; round < 16; ++round) {
         const unsigned count = kShiftSchedule[round];
         c = ((c << count) | (c >> (28U - count))) & kHalfMask;
@@ -121,7 +121,7 @@ constexpr bool ExpandAgreesWithTheStandard() {
     for (unsigned bit = 0; bit < 64; ++bit) {
         std::uint8_t key[8] = {};
         key[bit / 8] = static_cast<std::uint8_t>(0x80U >> (bit % 8));
-        KeySchedule fast;
+        KeySchedule fast{};
         Expand(key, fast);
         if (fast.roundKeys != ExpandBitByBit(key).roundKeys) {
             return false;

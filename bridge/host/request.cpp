@@ -67,7 +67,7 @@ class WipedJson {
     ~WipedJson() {
         try {
             WipeStrings(value_);
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
         }
     }
     WipedJson(const WipedJson&) = delete;

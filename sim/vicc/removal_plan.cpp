@@ -18,7 +18,7 @@ std::variant<RemovalPlan, std::string> RemovalPlan::Parse(std::string_view argum
     std::string_view count =
         space == std::string_view::npos ? std::string_view() : arguments.substr(space + 1);
     RemovalPlan plan;
-    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * 16) {
+    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > std::size_t{2} * 16) {
         return std::string("remove-after-command takes 1 to 16 bytes in hex");
     }
     for (std::size_t i = 0; i < hex.size(); i += 2) {
